@@ -1,0 +1,4 @@
+#include "logview/ccColCheck.h"
+#include "logview/pgLog.h"
+
+void pgLog::CreateColChecks() {}

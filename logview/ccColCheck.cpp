@@ -1,0 +1,5 @@
+#include "logview/ccColCheck.h"
+
+ccColCheck::ccColCheck() : WebContainer("ccColCheck") {}
+
+void ccColCheck::cbCol_ValueChanged(platform::WebCheckbox& /*sender*/) {}

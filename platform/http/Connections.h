@@ -1,0 +1,73 @@
+#pragma once
+// Transport internals: included only by the files of platform/http.
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+
+#include <deque>
+#include <memory>
+
+#include "platform/http/Channel.h"
+#include "platform/http/HttpTypes.h"
+
+namespace platform::http::detail {
+
+namespace net = boost::asio;
+namespace beast = boost::beast;
+namespace bhttp = boost::beast::http;
+namespace websocket = boost::beast::websocket;
+using tcp = net::ip::tcp;
+
+using BeastRequest = bhttp::request<bhttp::string_body>;
+
+// Our request type from Beast's, with the target split into a decoded path and query.
+HttpRequest ToHttpRequest(const BeastRequest& request);
+
+// One HTTP connection: reads requests with limits and a deadline, answers them in
+// order, and hands an upgrade over to a WebSocketConnection.
+class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
+public:
+    HttpConnection(tcp::socket socket, RequestHandler& handler, const ServerLimits& limits);
+    void Start();
+
+private:
+    void Read();
+    void OnRead(beast::error_code ec);
+    void Write(HttpResponse response, bool keepAlive, bool headOnly);
+    void Close();
+
+    beast::tcp_stream stream_;
+    beast::flat_buffer buffer_;
+    std::optional<bhttp::request_parser<bhttp::string_body>> parser_;
+    RequestHandler& handler_;
+    const ServerLimits& limits_;
+    std::shared_ptr<const std::string> sending_;  // the body being written, kept alive
+};
+
+// One browser's WebSocket. Reads messages up to the size limit; writes from a bounded
+// queue, one at a time, on the connection's strand.
+class WebSocketConnection : public Channel, public std::enable_shared_from_this<WebSocketConnection> {
+public:
+    WebSocketConnection(beast::tcp_stream stream, RequestHandler& handler, const ServerLimits& limits);
+    void Accept(BeastRequest request);
+
+    void Send(std::string message) override;
+    void Close() override;
+
+private:
+    void Read();
+    void WriteNext();
+    void Finish();
+
+    websocket::stream<beast::tcp_stream> ws_;
+    beast::flat_buffer buffer_;
+    RequestHandler& handler_;
+    const ServerLimits& limits_;
+    std::shared_ptr<ChannelListener> listener_;
+    std::deque<std::string> queue_;
+    bool closing_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace platform::http::detail

@@ -1,0 +1,66 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform::http {
+
+// A parsed request, handed to the application side without any transport types.
+struct HttpRequest {
+    std::string method;                          // "GET", "HEAD", ...
+    std::string path;                            // decoded path, no query
+    std::map<std::string, std::string> query;    // decoded query parameters
+    std::map<std::string, std::string> headers;  // lower-case names
+    std::string body;
+
+    std::string Header(const std::string& lowerCaseName) const {
+        const auto found = headers.find(lowerCaseName);
+        return found == headers.end() ? std::string() : found->second;
+    }
+    std::string Query(const std::string& name) const {
+        const auto found = query.find(name);
+        return found == query.end() ? std::string() : found->second;
+    }
+};
+
+struct HttpResponse {
+    int status = 200;
+    std::string contentType = "text/plain; charset=utf-8";
+    // Shared so that a large download is sent from the one in-memory copy.
+    std::shared_ptr<const std::string> body = std::make_shared<const std::string>();
+    std::vector<std::pair<std::string, std::string>> headers;
+
+    static HttpResponse Text(int status, std::string text) {
+        HttpResponse response;
+        response.status = status;
+        response.body = std::make_shared<const std::string>(std::move(text));
+        return response;
+    }
+};
+
+class Channel;
+class ChannelListener;
+
+// The application side of the server.
+class RequestHandler {
+public:
+    virtual ~RequestHandler() = default;
+    virtual HttpResponse Handle(const HttpRequest& request) = 0;
+    // A WebSocket was accepted for request; returns who hears its messages.
+    virtual std::shared_ptr<ChannelListener> OpenChannel(const HttpRequest& request,
+                                                         std::shared_ptr<Channel> channel) = 0;
+    // Whether request may become a WebSocket (path and origin checks).
+    virtual bool AcceptsChannel(const HttpRequest& request) = 0;
+};
+
+struct ServerLimits {
+    std::size_t headerLimit = 8 * 1024;
+    std::size_t bodyLimit = 64 * 1024;
+    std::size_t messageLimit = 256 * 1024;     // one WebSocket message from a browser
+    std::size_t writeQueueLimit = 256;         // messages waiting for a slow browser
+    int readTimeoutSeconds = 30;               // each HTTP read, including keep-alive idle
+};
+
+}  // namespace platform::http

@@ -1,0 +1,74 @@
+#include "platform/http/Connections.h"
+
+namespace platform::http::detail {
+
+WebSocketConnection::WebSocketConnection(beast::tcp_stream stream, RequestHandler& handler, const ServerLimits& limits)
+    : ws_(std::move(stream)), handler_(handler), limits_(limits) {}
+
+void WebSocketConnection::Accept(BeastRequest request) {
+    // Handshake deadline, then an idle timeout kept honest by pings: a browser that
+    // vanished without closing frees its socket.
+    ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
+    ws_.read_message_max(limits_.messageLimit);
+    ws_.set_option(websocket::stream_base::decorator(
+        [](websocket::response_type& response) { response.set(bhttp::field::server, "brix-log-viewer"); }));
+    auto shared = std::make_shared<BeastRequest>(std::move(request));
+    ws_.async_accept(*shared, [self = shared_from_this(), shared](beast::error_code ec) {
+        if (ec) return;
+        self->listener_ = self->handler_.OpenChannel(ToHttpRequest(*shared), self);
+        self->Read();
+    });
+}
+
+void WebSocketConnection::Read() {
+    ws_.async_read(buffer_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
+        if (ec) return self->Finish();  // closed, timed out, over the size limit, or broken
+        std::string message = beast::buffers_to_string(self->buffer_.data());
+        self->buffer_.consume(self->buffer_.size());
+        if (self->listener_) self->listener_->OnMessage(std::move(message));
+        self->Read();
+    });
+}
+
+void WebSocketConnection::Send(std::string message) {
+    net::post(ws_.get_executor(), [self = shared_from_this(), message = std::move(message)]() mutable {
+        if (self->closing_ || self->finished_) return;
+        if (self->queue_.size() >= self->limits_.writeQueueLimit) {
+            // A browser that does not read is dropped rather than buffered without end.
+            return self->Close();
+        }
+        self->queue_.push_back(std::move(message));
+        if (self->queue_.size() == 1) self->WriteNext();
+    });
+}
+
+void WebSocketConnection::WriteNext() {
+    ws_.text(true);
+    ws_.async_write(net::buffer(queue_.front()), [self = shared_from_this()](beast::error_code ec, std::size_t) {
+        if (ec) return self->Finish();
+        self->queue_.pop_front();
+        if (!self->queue_.empty()) self->WriteNext();
+    });
+}
+
+void WebSocketConnection::Close() {
+    net::post(ws_.get_executor(), [self = shared_from_this()] {
+        if (self->closing_ || self->finished_) return;
+        self->closing_ = true;
+        self->ws_.async_close(websocket::close_code::normal, [self](beast::error_code) { self->Finish(); });
+    });
+}
+
+void WebSocketConnection::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    queue_.clear();
+    if (listener_) {
+        listener_->OnClose();
+        listener_.reset();
+    }
+    beast::error_code ignored;
+    beast::get_lowest_layer(ws_).socket().close(ignored);
+}
+
+}  // namespace platform::http::detail

@@ -1,0 +1,54 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "platform/session/SerialQueue.h"
+
+namespace platform::session {
+
+using Clock = std::chrono::steady_clock;
+
+// What the registry and the transport need of a browser session: its identifier, its
+// queue of work, and whether a browser is attached to it.
+class SessionBase {
+public:
+    SessionBase(std::string identifier, WorkerPool& pool);
+    virtual ~SessionBase() = default;
+    SessionBase(const SessionBase&) = delete;
+    SessionBase& operator=(const SessionBase&) = delete;
+
+    const std::string& Identifier() const { return identifier_; }
+
+    // Runs task on this session's queue with the session as the current session.
+    void Post(std::function<void()> task);
+
+    // Channel bookkeeping for expiry; callable from any thread.
+    void MarkAttached() { ++attached_; }
+    void MarkDetached(Clock::time_point now = Clock::now());
+    bool IsAbandoned(Clock::time_point now, Clock::duration grace) const;
+
+private:
+    std::string identifier_;
+    std::shared_ptr<SerialQueue> queue_;
+    std::atomic<int> attached_{0};
+    std::atomic<Clock::rep> detachedSince_;
+};
+
+// The session whose work the calling thread runs now; null on any other thread.
+SessionBase* CurrentSessionBase();
+
+// Makes a session current on this thread for the scope's life (restoring the previous one).
+class CurrentSessionScope {
+public:
+    explicit CurrentSessionScope(SessionBase* session);
+    ~CurrentSessionScope();
+    CurrentSessionScope(const CurrentSessionScope&) = delete;
+    CurrentSessionScope& operator=(const CurrentSessionScope&) = delete;
+
+private:
+    SessionBase* previous_;
+};
+
+}  // namespace platform::session

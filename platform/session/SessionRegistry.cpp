@@ -1,0 +1,72 @@
+#include "platform/session/SessionRegistry.h"
+
+namespace platform::session {
+
+SessionRegistry::SessionRegistry(std::size_t capacity, Clock::duration grace) : capacity_(capacity), grace_(grace) {}
+
+SessionRegistry::~SessionRegistry() {
+    {
+        std::lock_guard lock(sweeperMutex_);
+        stopping_ = true;
+    }
+    sweeperWake_.notify_all();
+    if (sweeper_.joinable()) sweeper_.join();
+}
+
+bool SessionRegistry::Add(std::shared_ptr<SessionBase> session) {
+    if (Count() >= capacity_) Sweep();
+    std::lock_guard lock(mutex_);
+    if (sessions_.size() >= capacity_) return false;
+    sessions_.emplace(session->Identifier(), std::move(session));
+    return true;
+}
+
+std::shared_ptr<SessionBase> SessionRegistry::Find(const std::string& identifier) const {
+    std::lock_guard lock(mutex_);
+    const auto found = sessions_.find(identifier);
+    return found == sessions_.end() ? nullptr : found->second;
+}
+
+std::vector<std::shared_ptr<SessionBase>> SessionRegistry::All() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::shared_ptr<SessionBase>> all;
+    all.reserve(sessions_.size());
+    for (const auto& [id, session] : sessions_) all.push_back(session);
+    return all;
+}
+
+std::size_t SessionRegistry::Count() const {
+    std::lock_guard lock(mutex_);
+    return sessions_.size();
+}
+
+std::size_t SessionRegistry::Sweep(Clock::time_point now) {
+    std::vector<std::shared_ptr<SessionBase>> ended;  // released after the lock
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = sessions_.begin(); it != sessions_.end();) {
+            if (it->second->IsAbandoned(now, grace_)) {
+                ended.push_back(std::move(it->second));
+                it = sessions_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // Free each session's page on its own queue, after whatever it still runs.
+    for (auto& session : ended) session->Post([keep = session] {});
+    return ended.size();
+}
+
+void SessionRegistry::StartSweeping(Clock::duration interval) {
+    sweeper_ = std::thread([this, interval] {
+        std::unique_lock lock(sweeperMutex_);
+        while (!sweeperWake_.wait_for(lock, interval, [this] { return stopping_; })) {
+            lock.unlock();
+            Sweep();
+            lock.lock();
+        }
+    });
+}
+
+}  // namespace platform::session

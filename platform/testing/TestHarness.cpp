@@ -1,0 +1,105 @@
+#include "platform/testing/TestHarness.h"
+
+#include "platform/render/Json.h"
+#include "platform/session/SessionRegistry.h"
+#include "platform/web/Gateway.h"
+#include "platform/web/WebControl.h"
+#include "platform/web/WebPage.h"
+
+namespace platform::testing {
+
+void RecordingChannel::Send(std::string message) {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(std::move(message));
+}
+
+void RecordingChannel::Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+}
+
+std::vector<std::string> RecordingChannel::Messages() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+}
+
+std::vector<std::string> RecordingChannel::TakeMessages() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(messages_, {});
+}
+
+bool RecordingChannel::Closed() const {
+    std::lock_guard lock(mutex_);
+    return closed_;
+}
+
+TestHarness::TestHarness(WebApplication& app, unsigned workerThreads)
+    : app_(app), gateway_(std::make_unique<Gateway>(app)) {
+    WebApplication::ServiceSettings settings;
+    settings.workerThreads = workerThreads;
+    app_.StartServices(settings);
+}
+
+TestHarness::~TestHarness() { app_.StopServices(); }
+
+http::HttpResponse TestHarness::Get(const std::string& path, const std::map<std::string, std::string>& query,
+                                    const std::map<std::string, std::string>& headers) {
+    http::HttpRequest request;
+    request.method = "GET";
+    request.path = path;
+    request.query = query;
+    request.headers = headers;
+    return gateway_->Handle(request);
+}
+
+std::shared_ptr<WebSession> TestHarness::NewSession(const std::string& cookieHeader,
+                                                    const std::string& acceptLanguage) {
+    std::map<std::string, std::string> headers;
+    if (!cookieHeader.empty()) headers["cookie"] = cookieHeader;
+    if (!acceptLanguage.empty()) headers["accept-language"] = acceptLanguage;
+    const auto before = app_.Sessions().All();
+    const auto response = Get("/", {}, headers);
+    if (response.status != 200) return nullptr;
+    // The start page names its session; find the one that was not there before.
+    for (const auto& session : app_.Sessions().All()) {
+        bool old = false;
+        for (const auto& b : before) old = old || b == session;
+        if (!old) return std::dynamic_pointer_cast<WebSession>(session);
+    }
+    return nullptr;
+}
+
+std::shared_ptr<RecordingChannel> TestHarness::Connect(WebSession& session) {
+    auto channel = std::make_shared<RecordingChannel>();
+    session.MarkAttached();
+    Within(session, [&] { session.Attach(channel); });
+    return channel;
+}
+
+void TestHarness::Raise(WebSession& session, const std::string& controlName, const std::string& event,
+                        const std::string& jsonValue) {
+    WebControl* control = Find(session, controlName);
+    render::Json message{{"t", "event"}, {"id", control ? control->ControlID() : std::string("none")}, {"name", event}};
+    if (!jsonValue.empty()) message["value"] = render::Json::parse(jsonValue);
+    Message(session, message.dump());
+}
+
+void TestHarness::Message(WebSession& session, const std::string& message) {
+    Within(session, [&] { session.HandleMessage(message); });
+}
+
+namespace {
+WebControl* FindIn(WebControl& control, const std::string& name) {
+    if (control.Name() == name) return &control;
+    for (WebControl* child : control.Children())
+        if (WebControl* found = FindIn(*child, name)) return found;
+    return nullptr;
+}
+}  // namespace
+
+WebControl* TestHarness::Find(WebSession& session, const std::string& name) {
+    WebPage* page = session.CurrentPage();
+    return page ? FindIn(*page, name) : nullptr;
+}
+
+}  // namespace platform::testing

@@ -1,0 +1,70 @@
+#pragma once
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/http/Channel.h"
+#include "platform/http/HttpTypes.h"
+#include "platform/session/SessionBase.h"
+#include "platform/web/WebApplication.h"
+#include "platform/web/WebSession.h"
+
+namespace platform::testing {
+
+// A browser's channel that keeps what the server sent.
+class RecordingChannel : public http::Channel {
+public:
+    void Send(std::string message) override;
+    void Close() override;
+    std::vector<std::string> Messages() const;
+    std::vector<std::string> TakeMessages();
+    bool Closed() const;
+
+private:
+    mutable std::mutex mutex_;  // guards messages_ and closed_; leaf lock
+    std::vector<std::string> messages_;
+    bool closed_ = false;
+};
+
+// Drives an application in process, as browsers would, without a socket: opens sessions
+// through the same gateway code as the start page, attaches channels, raises events by
+// control name and reads back control state and the messages sent.
+class TestHarness {
+public:
+    explicit TestHarness(WebApplication& app, unsigned workerThreads = 4);
+    ~TestHarness();
+
+    // A new browser's first request: the session as the start page makes it.
+    std::shared_ptr<WebSession> NewSession(const std::string& cookieHeader = "",
+                                           const std::string& acceptLanguage = "");
+    // The browser loaded the start page and opened its channel: the page is made, painted
+    // and shown, on this thread with the session current.
+    std::shared_ptr<RecordingChannel> Connect(WebSession& session);
+    // A browser event by the control's name on the session's page; value as JSON text.
+    void Raise(WebSession& session, const std::string& controlName, const std::string& event,
+               const std::string& jsonValue = "");
+    // Raw message from the browser.
+    void Message(WebSession& session, const std::string& message);
+
+    // Runs f with the session current, on this thread.
+    template <class F>
+    decltype(auto) Within(WebSession& session, F&& f) {
+        session::CurrentSessionScope scope(&session);
+        return f();
+    }
+
+    // The control of that name in the session's current page (depth first), or null.
+    static WebControl* Find(WebSession& session, const std::string& name);
+
+    // The HTTP side, for start pages, files and cookie deliveries.
+    http::HttpResponse Get(const std::string& path, const std::map<std::string, std::string>& query = {},
+                           const std::map<std::string, std::string>& headers = {});
+
+private:
+    WebApplication& app_;
+    std::unique_ptr<http::RequestHandler> gateway_;
+};
+
+}  // namespace platform::testing

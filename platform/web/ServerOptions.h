@@ -1,0 +1,28 @@
+#pragma once
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The framework's command-line options, each "--name=value" or "--name".
+struct ServerOptions {
+    std::optional<int> port;        // --port=N
+    std::optional<int> securePort;  // --secureport=N
+    bool foreground = false;        // --foreground: Daemonize succeeds without detaching
+    std::string root;               // --root=DIR: absolute paths resolve under DIR
+    bool help = false;              // --help
+    std::vector<std::string> arguments;  // what is not an option, for the Open event
+
+    // Throws OptionError naming the offending argument.
+    static ServerOptions Parse(const std::vector<std::string>& arguments);
+    static std::string Usage(const std::string& program);
+};
+
+class OptionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace platform

@@ -1,0 +1,77 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/web/WebControl.h"
+
+namespace platform {
+
+// A list of rows of text cells under an optional heading row, rendered as an ARIA grid.
+// Column widths are texts: a number of pixels ("100"), a percentage ("25%"), a share of
+// what fixed columns leave ("*", "2*"), and "0" for a column that takes no space.
+class WebListBox : public WebControl {
+public:
+    explicit WebListBox(std::string name = "WebListBox");
+
+    int ColumnCount() const { return static_cast<int>(widths_.size()); }
+    // Keeps the widths and headings of remaining columns; new ones get "*" and no heading.
+    void SetColumnCount(int count);
+    // The widths of the first columns, comma-separated; the others get "*".
+    void SetColumnWidths(const std::string& widths);
+    std::string ColumnWidths() const;
+    const std::string& ColumnWidth(int column) const;
+    void SetColumnWidth(int column, std::string width);
+    const std::string& Heading(int column) const;
+    void SetHeading(int column, std::string text);
+    bool HasHeading() const { return hasHeading_; }
+    void SetHasHeading(bool v) { Assign(hasHeading_, v, "hasHeading"); }
+
+    int PrimaryRowColor() const { return primaryRowColor_; }
+    int AlternateRowColor() const { return alternateRowColor_; }
+    void SetPrimaryRowColor(int rgb) { Assign(primaryRowColor_, rgb & 0xFFFFFF, "primaryRowColor"); }
+    void SetAlternateRowColor(int rgb) { Assign(alternateRowColor_, rgb & 0xFFFFFF, "alternateRowColor"); }
+    int MinimumRowHeight() const { return minimumRowHeight_; }
+    void SetMinimumRowHeight(int v) { Assign(minimumRowHeight_, v, "minRowHeight"); }
+    // True: cell text wraps and rows grow; false: one line, cut off with an ellipsis.
+    bool Multiline() const { return multiline_; }
+    void SetMultiline(bool v) { Assign(multiline_, v, "multiline"); }
+    const std::shared_ptr<WebStyle>& HeaderStyle() const { return headerStyle_; }
+    void SetHeaderStyle(std::shared_ptr<WebStyle> style);
+    const std::shared_ptr<WebStyle>& SelectionStyle() const { return selectionStyle_; }
+    void SetSelectionStyle(std::shared_ptr<WebStyle> style);
+
+    // Appends a row whose cells take the texts in order; texts past the last column are dropped.
+    void AddRow(std::vector<std::string> cells);
+    void DeleteAllRows();
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    // The text of column 0 of a row.
+    const std::string& List(int row) const { return Cell(row, 0); }
+    const std::string& Cell(int row, int column) const;
+
+    int ListIndex() const { return listIndex_; }
+    // -1 selects nothing. A different value raises SelectionChanged at once.
+    void SetListIndex(int index);
+
+    Event<WebListBox&> SelectionChanged;
+
+    void HandleBrowserEvent(const BrowserEvent& event) override;
+    void WriteProperties(render::PropertyWriter& writer) const override;
+
+private:
+    void CheckColumn(int column) const;
+
+    std::vector<std::string> widths_{"*"};
+    std::vector<std::string> headings_{""};
+    std::vector<std::vector<std::string>> rows_;
+    bool hasHeading_ = false;
+    int primaryRowColor_ = 0xFFFFFF;
+    int alternateRowColor_ = 0xFFFFFF;
+    int minimumRowHeight_ = 22;
+    bool multiline_ = false;
+    int listIndex_ = -1;
+    std::shared_ptr<WebStyle> headerStyle_ = WebStyle::Default();
+    std::shared_ptr<WebStyle> selectionStyle_ = WebStyle::Default();
+};
+
+}  // namespace platform

@@ -1,0 +1,205 @@
+#include "platform/web/WebSession.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+#include "platform/http/Channel.h"
+#include "platform/http/HttpTypes.h"
+#include "platform/render/Json.h"
+#include "platform/render/StyleSheet.h"
+#include "platform/web/WebApplication.h"
+#include "platform/web/WebPage.h"
+
+namespace platform {
+namespace {
+
+constexpr std::size_t kMaxQueuedCommands = 1000;
+
+// "de-CH,de;q=0.9" -> "de-CH"
+std::string FirstLanguage(const std::string& acceptLanguage) {
+    const auto end = acceptLanguage.find_first_of(",; ");
+    return acceptLanguage.substr(0, end);
+}
+
+RuntimeException AsRuntimeException(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const RuntimeException& e) {
+        return e;
+    } catch (const std::exception& e) {
+        return RuntimeException(e.what());
+    } catch (...) {
+        return RuntimeException("unknown failure");
+    }
+}
+
+}  // namespace
+
+WebSession::WebSession(const http::HttpRequest& request, std::string identifier)
+    : SessionBase(std::move(identifier), WebApplication::Instance().Pool()),
+      application_(WebApplication::Instance()),
+      languageCode_(FirstLanguage(request.Header("accept-language"))),
+      cookies_(*this, request.Header("cookie")) {}
+
+WebSession::~WebSession() {
+    // Pages go before the registries their controls unregister from.
+    pages_.clear();
+}
+
+WebSession* WebSession::Current() { return dynamic_cast<WebSession*>(session::CurrentSessionBase()); }
+
+bool WebSession::HasImplicitPage(std::string_view name) const {
+    return std::any_of(pages_.begin(), pages_.end(),
+                       [&](const PageEntry& e) { return e.name == name && e.implicitInstance; });
+}
+
+WebPage* WebSession::Page(std::string_view name) const {
+    const auto found = std::find_if(pages_.begin(), pages_.end(), [&](const PageEntry& e) { return e.name == name; });
+    return found == pages_.end() ? nullptr : found->page.get();
+}
+
+void WebSession::RemovePage(std::string_view name) {
+    const auto found = std::find_if(pages_.begin(), pages_.end(), [&](const PageEntry& e) { return e.name == name; });
+    if (found == pages_.end()) return;
+    if (currentPage_ == found->page.get()) currentPage_ = nullptr;
+    auto removed = std::move(found->page);
+    pages_.erase(found);
+}
+
+WebPage& WebSession::AddPage(std::unique_ptr<WebPage> page, bool implicitInstance) {
+    std::string name = page->Name();
+    pages_.push_back(PageEntry{std::move(name), std::move(page), implicitInstance});
+    return *pages_.back().page;
+}
+
+std::string WebSession::RegisterControl(WebControl& control) {
+    // Unique in the process, so that an identifier names one control of one session.
+    static std::atomic<unsigned long> next{0};
+    std::string id = "c" + std::to_string(++next);
+    controls_.emplace(id, &control);
+    return id;
+}
+
+void WebSession::UnregisterControl(WebControl& control) {
+    controls_.erase(control.ControlID());
+    renderer_.Forget(control);
+    if (currentPage_ == &control) currentPage_ = nullptr;
+}
+
+WebControl* WebSession::FindControl(const std::string& controlId) const {
+    const auto found = controls_.find(controlId);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void WebSession::QueueCommand(render::Command command) {
+    if (commands_.size() < kMaxQueuedCommands) commands_.push_back(std::move(command));
+}
+
+void WebSession::ReportUnhandled(std::exception_ptr error) {
+    ++unhandledCount_;
+    const RuntimeException failure = AsRuntimeException(error);
+    if (Event_UnhandledException(failure)) return;
+    if (application_.Event_UnhandledException(failure)) return;
+    ShowErrorDialog();
+}
+
+void WebSession::Attach(std::shared_ptr<http::Channel> channel) {
+    channel_ = std::move(channel);
+    if (!currentPage_) {
+        try {
+            currentPage_ = application_.DefaultPage();
+        } catch (...) {
+            ReportUnhandled(std::current_exception());
+        }
+    }
+    std::vector<render::Command> commands;
+    commands.swap(commands_);
+    if (!currentPage_) {
+        Send(render::DumpJson(render::Json{{"t", "nopage"}}));
+        commands_ = std::move(commands);
+        Flush();
+        return;
+    }
+    Send(renderer_.Paint(*currentPage_, StyleSheet(), std::move(commands)));
+    if (!shown_) {
+        shown_ = true;
+        try {
+            currentPage_->Shown.Raise();
+        } catch (...) {
+            ReportUnhandled(std::current_exception());
+        }
+        Flush();
+    }
+}
+
+void WebSession::Detach(const std::shared_ptr<http::Channel>& channel) {
+    if (channel_ == channel) channel_.reset();
+}
+
+void WebSession::Send(std::string message) {
+    if (channel_) channel_->Send(std::move(message));
+}
+
+void WebSession::Flush() {
+    if (!channel_) return;  // kept for the browser's return: it gets the page whole then
+    std::vector<render::Command> commands;
+    commands.swap(commands_);
+    if (auto message = renderer_.Collect(std::move(commands))) Send(std::move(*message));
+}
+
+void WebSession::HandleMessage(std::string_view text) {
+    const render::Json message = render::Json::parse(text, nullptr, false);
+    if (!message.is_object()) return ++ignoredEvents_, void();
+    const std::string kind = message.value("t", "");
+    if (kind == "event") {
+        BrowserEvent event;
+        event.name = message.value("name", "");
+        const auto value = message.find("value");
+        if (value != message.end()) {
+            if (value->is_boolean()) event.flag = value->get<bool>();
+            else if (value->is_number_integer()) event.number = value->get<long long>();
+        }
+        DispatchEvent(message.value("id", ""), event);
+    } else if (kind == "report") {
+        std::string report = message.value("text", "");
+        std::replace_if(report.begin(), report.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        std::fprintf(stderr, "Error report from a browser: %s\n", report.c_str());
+        std::fflush(stderr);
+        QueueCommand({"thanks", {Text("ErrorThankYou"), Text("ErrorThankYouMessage")}});
+        Flush();
+    } else if (kind == "scripterror") {
+        ShowErrorDialog();
+        Flush();
+    } else {
+        ++ignoredEvents_;
+    }
+}
+
+void WebSession::ShowErrorDialog() {
+    QueueCommand({"error",
+                  {Text("ErrorDialogMessage"), Text("ErrorDialogQuestion"), Text("ErrorDialogSubmit"),
+                   Text("ErrorDialogCancel")}});
+}
+
+void WebSession::DispatchEvent(const std::string& controlId, const BrowserEvent& event) {
+    WebControl* control = FindControl(controlId);
+    // Only controls of the page on show, visible and enabled, take events from a browser.
+    bool onPage = false;
+    for (const WebControl* c = control; c; c = c->Parent())
+        if (c == currentPage_) onPage = true;
+    if (!control || !onPage || !control->AcceptsEvents()) {
+        ++ignoredEvents_;
+        return;
+    }
+    try {
+        control->HandleBrowserEvent(event);
+    } catch (...) {
+        ReportUnhandled(std::current_exception());
+    }
+    Flush();
+}
+
+std::string WebSession::StyleSheet() const { return render::RenderStyleSheet(application_._Styles()); }
+
+}  // namespace platform

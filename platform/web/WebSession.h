@@ -1,0 +1,106 @@
+#pragma once
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/render/Command.h"
+#include "platform/render/Renderer.h"
+#include "platform/runtime/RuntimeException.h"
+#include "platform/session/SessionBase.h"
+#include "platform/web/WebCookieManager.h"
+
+namespace platform {
+
+namespace http {
+class Channel;
+struct HttpRequest;
+}  // namespace http
+class WebApplication;
+class WebControl;
+class WebPage;
+struct BrowserEvent;
+
+// One browser's session: its pages, its controls by id, its cookies, and the channel
+// to its browser. Everything here runs on the session's own queue (see SessionBase),
+// so nothing in it is locked but the cookie headers that the HTTP threads take.
+class WebSession : public session::SessionBase {
+public:
+    WebSession(const http::HttpRequest& request, std::string identifier);
+    ~WebSession() override;
+
+    // The session whose work this thread runs, or null.
+    static WebSession* Current();
+
+    WebApplication& Application() const { return application_; }
+    WebCookieManager& Cookies() { return cookies_; }
+    const std::string& LanguageCode() const { return languageCode_; }
+
+    // The registry of pages.
+    bool HasImplicitPage(std::string_view name) const;
+    WebPage* Page(std::string_view name) const;
+    void RemovePage(std::string_view name);
+    WebPage& AddPage(std::unique_ptr<WebPage> page, bool implicitInstance);
+    WebPage* CurrentPage() const { return currentPage_; }
+
+    // A text shown by the framework, looked up by name; a name the session class does
+    // not define is its own text.
+    virtual std::string Text(std::string_view name) const { return std::string(name); }
+    // Extra lines for the head of the start page.
+    virtual std::string _GetAllWebControlWrapperHeaders() const { return {}; }
+    // The session's own chance at an unhandled failure; true means handled.
+    virtual bool Event_UnhandledException(const RuntimeException&) { return false; }
+
+    // Offers a failure that escaped a handler to the session, then to the application;
+    // if neither handles it, the browser shows the error dialog. The session goes on.
+    void ReportUnhandled(std::exception_ptr error);
+
+    // --- framework plumbing ---
+    std::string RegisterControl(WebControl& control);
+    void UnregisterControl(WebControl& control);
+    WebControl* FindControl(const std::string& controlId) const;
+    void NotePending(WebControl& control) { renderer_.Note(control); }
+    void QueueCommand(render::Command command);
+
+    // A browser channel arrived: show the default page (made and opened on first use),
+    // send it whole, and on its first showing raise Shown.
+    void Attach(std::shared_ptr<http::Channel> channel);
+    // The channel went away; a newer channel of the same browser stays.
+    void Detach(const std::shared_ptr<http::Channel>& channel);
+    // One message from the browser: an event or an error report.
+    void HandleMessage(std::string_view message);
+    // Sends what the last handlers changed, as one batch.
+    void Flush();
+    // The style sheet of this session: the body rule, then the application's styles in order.
+    std::string StyleSheet() const;
+
+    std::size_t IgnoredEvents() const { return ignoredEvents_; }
+    std::size_t UnhandledCount() const { return unhandledCount_; }
+
+private:
+    struct PageEntry {
+        std::string name;
+        std::unique_ptr<WebPage> page;
+        bool implicitInstance = false;
+    };
+    void Send(std::string message);
+    void ShowErrorDialog();
+    void DispatchEvent(const std::string& controlId, const BrowserEvent& event);
+
+    WebApplication& application_;
+    std::string languageCode_;
+    WebCookieManager cookies_;
+    render::Renderer renderer_;
+    std::unordered_map<std::string, WebControl*> controls_;
+    std::vector<render::Command> commands_;
+    std::shared_ptr<http::Channel> channel_;
+    WebPage* currentPage_ = nullptr;
+    bool shown_ = false;
+    std::size_t ignoredEvents_ = 0;
+    std::size_t unhandledCount_ = 0;
+    std::vector<PageEntry> pages_;  // last member: pages and their controls go first
+};
+
+}  // namespace platform
