@@ -1,8 +1,66 @@
+#include <string_view>
+
+#include "logview/LineFields.h"
 #include "logview/pgLog.h"
+#include "platform/runtime/Yield.h"
 
-void pgLog::CreateBlockArray() {}
+namespace {
 
-const dateBlock* pgLog::FindBlock(const std::string& /*date*/) const { return nullptr; }
+// The date of a record: the text before the first ",", without double quotes. Returns a
+// view of line when it holds no quote, else of scratch.
+std::string_view DateOf(std::string_view line, std::string& scratch) {
+    const std::string_view field = line.substr(0, line.find(','));
+    if (field.find('"') == std::string_view::npos) return field;
+    scratch = pgLog::StripQuotes(field);
+    return scratch;
+}
+
+}  // namespace
+
+void pgLog::CreateBlockArray() {
+    platform::TextInputStream& stream = *logStream;
+    // An empty file has no heading line: the lists keep the headings they have.
+    if (stream.IsEOF()) return;
+
+    std::vector<std::string> fields = SplitFields(stream.ReadLine());
+    lbDates->SetHeading(0, StripQuotes(fields[0]));
+    fields.erase(fields.begin());
+    // A log with more data columns than the table gets them all, so no field is hidden.
+    if (static_cast<int>(fields.size()) > lbData->ColumnCount())
+        lbData->SetColumnCount(static_cast<int>(fields.size()));
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] = StripQuotes(fields[i]);
+        lbData->SetHeading(static_cast<int>(i), fields[i]);
+        platform::YieldToPendingWork();
+    }
+
+    const auto p0 = static_cast<std::int64_t>(stream.PositionB());
+    std::string scratch;
+    std::string currentDate(DateOf(stream.ReadLineView(), scratch));
+    stream.SetPositionB(p0);
+
+    std::int64_t runStart = p0;
+    while (!stream.IsEOF()) {
+        const auto lineStart = static_cast<std::int64_t>(stream.PositionB());
+        const std::string_view date = DateOf(stream.ReadLineView(), scratch);
+        if (date != currentDate) {
+            block.push_back(dateBlock{currentDate, runStart, lineStart - 1});
+            currentDate.assign(date);
+            runStart = lineStart;
+        }
+        if (stream.IsEOF())
+            block.push_back(dateBlock{currentDate, runStart, static_cast<std::int64_t>(stream.PositionB())});
+        platform::YieldToPendingWork();
+    }
+}
+
+const dateBlock* pgLog::FindBlock(const std::string& date) const {
+    for (const dateBlock& entry : block) {
+        if (entry.logDate == date) return &entry;
+        platform::YieldToPendingWork();
+    }
+    return nullptr;
+}
 
 std::string pgLog::StripQuotes(std::string_view s) {
     std::string out;
