@@ -6,10 +6,11 @@
 
 namespace {
 
-// The date of a record: the text before the first ",", without double quotes. Returns a
-// view of line when it holds no quote, else of scratch.
-std::string_view DateOf(std::string_view line, std::string& scratch) {
-    const std::string_view field = line.substr(0, line.find(','));
+// The date of the next record: the text before the first ",", without double quotes; the
+// rest of the line is skipped unread into memory. A view of the stream's buffer when the
+// date holds no quote, else of scratch.
+std::string_view ReadDate(platform::TextInputStream& stream, std::string& scratch) {
+    const std::string_view field = stream.ReadLineUntil(',');
     if (field.find('"') == std::string_view::npos) return field;
     scratch = pgLog::StripQuotes(field);
     return scratch;
@@ -36,13 +37,13 @@ void pgLog::CreateBlockArray() {
 
     const auto p0 = static_cast<std::int64_t>(stream.PositionB());
     std::string scratch;
-    std::string currentDate(DateOf(stream.ReadLineView(), scratch));
+    std::string currentDate(ReadDate(stream, scratch));
     stream.SetPositionB(p0);
 
     std::int64_t runStart = p0;
     while (!stream.IsEOF()) {
         const auto lineStart = static_cast<std::int64_t>(stream.PositionB());
-        const std::string_view date = DateOf(stream.ReadLineView(), scratch);
+        const std::string_view date = ReadDate(stream, scratch);
         if (date != currentDate) {
             block.push_back(dateBlock{currentDate, runStart, lineStart - 1});
             currentDate.assign(date);

@@ -46,9 +46,10 @@ void TextInputStream::SkipLineFeedAfterCarriageReturn() {
     if (buffer_[static_cast<std::size_t>(pos_ - bufferStart_)] == '\n') ++pos_;
 }
 
-std::string_view TextInputStream::ReadLineView() {
+std::string_view TextInputStream::ReadLineImpl(int stop) {
     spill_.clear();
-    bool spilled = false;
+    bool spilled = false;  // the result so far lives in spill_ (the buffer was refilled)
+    bool stopped = false;  // the stop byte was seen: the rest of the line is only skipped
     for (;;) {
         if (IsEOF()) return spilled ? std::string_view(spill_) : std::string_view();
         const std::size_t at = static_cast<std::size_t>(pos_ - bufferStart_);
@@ -56,27 +57,31 @@ std::string_view TextInputStream::ReadLineView() {
         const std::size_t lf = NextLineFeed();
         const std::size_t limit = lf - at;  // bytes before the LF (or to the buffer's end)
         const void* cr = std::memchr(data, '\r', limit);
-        std::size_t length = limit;
-        std::size_t terminator = 0;
-        if (cr) {
-            length = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-            terminator = 1;
-        } else if (lf < bufferLength_) {
-            terminator = 1;
+        const std::size_t length = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : limit;
+        const bool terminated = cr || lf < bufferLength_;
+        std::size_t take = 0;
+        if (!stopped) {
+            take = length;
+            if (stop >= 0) {
+                if (const void* s = std::memchr(data, stop, length)) {
+                    take = static_cast<std::size_t>(static_cast<const char*>(s) - data);
+                    stopped = true;
+                }
+            }
         }
-        if (terminator == 0) {
-            // No terminator in the buffer: keep what is there and read on.
-            spill_.append(data, length);
+        if (!terminated) {
+            // The line goes on past the buffer: keep our part and read on.
+            spill_.append(data, take);
             spilled = true;
             pos_ += length;
             continue;
         }
         std::string_view line;
         if (spilled) {
-            spill_.append(data, length);
+            spill_.append(data, take);
             line = spill_;
         } else {
-            line = std::string_view(data, length);
+            line = std::string_view(data, take);
         }
         pos_ += length + 1;
         if (cr) {

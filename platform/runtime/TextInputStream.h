@@ -24,7 +24,10 @@ public:
     // The next line without its terminator; the empty text at end of file.
     std::string ReadLine() { return std::string(ReadLineView()); }
     // As ReadLine, without a copy; the view is valid until the next call on the stream.
-    std::string_view ReadLineView();
+    std::string_view ReadLineView() { return ReadLineImpl(-1); }
+    // As ReadLineView, but only the line's text before the first stop byte (the whole
+    // line if it has none); the rest of the line is skipped, never held in memory.
+    std::string_view ReadLineUntil(char stop) { return ReadLineImpl(static_cast<unsigned char>(stop)); }
 
     // True when no byte is left at the position. Named so because EOF is the C library's macro.
     bool IsEOF();
@@ -33,6 +36,7 @@ public:
     void SetPositionB(std::int64_t position);
 
 private:
+    std::string_view ReadLineImpl(int stop);  // stop: a byte value, or -1 for none
     bool Fill();                      // loads the buffer at pos_; false at end of data
     std::size_t NextLineFeed();       // buffer index of the next LF at or after pos_, or bufferEnd
     void SkipLineFeedAfterCarriageReturn();

@@ -33,10 +33,8 @@ bool RecordingChannel::Closed() const {
     return closed_;
 }
 
-TestHarness::TestHarness(WebApplication& app, unsigned workerThreads)
+TestHarness::TestHarness(WebApplication& app, WebApplication::ServiceSettings settings)
     : app_(app), gateway_(std::make_unique<Gateway>(app)) {
-    WebApplication::ServiceSettings settings;
-    settings.workerThreads = workerThreads;
     app_.StartServices(settings);
 }
 

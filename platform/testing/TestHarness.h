@@ -33,7 +33,14 @@ private:
 // control name and reads back control state and the messages sent.
 class TestHarness {
 public:
-    explicit TestHarness(WebApplication& app, unsigned workerThreads = 4);
+    explicit TestHarness(WebApplication& app) : TestHarness(app, Settings(4, 200)) {}
+    TestHarness(WebApplication& app, WebApplication::ServiceSettings settings);
+    static WebApplication::ServiceSettings Settings(unsigned workerThreads, std::size_t capacity) {
+        WebApplication::ServiceSettings settings;
+        settings.workerThreads = workerThreads;
+        settings.sessionCapacity = capacity;
+        return settings;
+    }
     ~TestHarness();
 
     // A new browser's first request: the session as the start page makes it.

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "../TestSupport.h"
+#include "platform/web/WebCookieManager.h"
+
+using platform::WebCookieManager;
+
+TEST(CookieEncoding, NamesAndValuesRoundTripAndCannotInjectAttributes) {
+    for (const std::string text : {"Col", "ColBrix Min", "Col a;b=c,d\"e", "ColTemp °C", "Col\r\nSet-Cookie: x=1",
+                                   "Col%41", "*", "0"}) {
+        const std::string name = WebCookieManager::EncodeName(text);
+        const std::string value = WebCookieManager::EncodeValue(text);
+        EXPECT_EQ(WebCookieManager::Decode(name), text);
+        EXPECT_EQ(WebCookieManager::Decode(value), text);
+        for (const char c : name + value) {
+            EXPECT_FALSE(c == ';' || c == ',' || c == ' ' || c == '"' || c == '\r' || c == '\n' ||
+                         static_cast<unsigned char>(c) >= 0x7F)
+                << "unsafe character in " << name << " / " << value;
+        }
+        EXPECT_EQ(name.find('='), std::string::npos) << name;
+    }
+    EXPECT_EQ(WebCookieManager::EncodeValue("*"), "*");
+    EXPECT_EQ(WebCookieManager::EncodeName("ColBrix"), "ColBrix");
+}
+
+TEST(CookieManager, ReadsTheOpeningRequestThenWhatWasSetAndDeliversAHeaderOnce) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    auto session = viewer.NewSession("ColBrix%20Min=0; other=x; ColBrix%20Min=*; quoted=\"q\"");
+    auto& cookies = session->Cookies();
+    EXPECT_EQ(cookies.Value("ColBrix Min"), "0") << "the first of two same-named cookies wins";
+    EXPECT_EQ(cookies.Value("other"), "x");
+    EXPECT_EQ(cookies.Value("quoted"), "q");
+    EXPECT_EQ(cookies.Value("missing"), "");
+
+    viewer.harness.Within(*session, [&] {
+        cookies.Set("ColBrix Min", "*", platform::Date(1800000000.0), "", "", false, true);
+    });
+    EXPECT_EQ(cookies.Value("ColBrix Min"), "*");
+
+    // The browser is told to fetch a one-time address that carries the header.
+    viewer.harness.Within(*session, [&] { session->Flush(); });
+    const auto url = std::string("/_cookie?s=") + session->Identifier() + "&t=";
+    auto channel = viewer.harness.Connect(*session);
+    const auto fetches = brixtest::Commands(channel->Messages(), "cookie");
+    ASSERT_GE(fetches.size(), 1u);  // ours comes first, with the page; the column boxes follow
+    ASSERT_EQ(fetches[0][0].rfind(url, 0), 0u);
+    const std::string token = fetches[0][0].substr(url.size());
+    const auto response = viewer.harness.Get("/_cookie", {{"s", session->Identifier()}, {"t", token}});
+    ASSERT_EQ(response.headers.back().first, "Set-Cookie");
+    EXPECT_EQ(response.headers.back().second,
+              "ColBrix%20Min=*; Expires=Fri, 15 Jan 2027 08:00:00 GMT; Path=/; HttpOnly; SameSite=Lax");
+    const auto again = viewer.harness.Get("/_cookie", {{"s", session->Identifier()}, {"t", token}});
+    for (const auto& header : again.headers) EXPECT_NE(header.first, "Set-Cookie");
+}

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "../TestSupport.h"
+#include "platform/testing/TestHarness.h"
+#include "platform/web/Gateway.h"
+#include "platform/web/WebFile.h"
+
+namespace {
+
+std::string HeaderOf(const platform::http::HttpResponse& response, const std::string& name) {
+    for (const auto& [n, v] : response.headers)
+        if (n == name) return v;
+    return "";
+}
+
+}  // namespace
+
+TEST(Gateway, ServesClientFilesFromTheTableWithValidators) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    const auto script = viewer.harness.Get("/_client/framework.js");
+    ASSERT_EQ(script.status, 200);
+    EXPECT_EQ(script.contentType, "text/javascript; charset=utf-8");
+    EXPECT_GT(script.body->size(), 1000u);
+    const std::string etag = HeaderOf(script, "ETag");
+    ASSERT_FALSE(etag.empty());
+    EXPECT_EQ(viewer.harness.Get("/_client/framework.js", {}, {{"if-none-match", etag}}).status, 304);
+    EXPECT_EQ(viewer.harness.Get("/_client/framework.css").contentType, "text/css; charset=utf-8");
+    for (const char* path : {"/_client/../CMakeLists.txt", "/_client/", "/_client/app/main.cpp", "/etc/passwd",
+                             "/index.html", "/_files/", "/_files/abc/userdata.csv"}) {
+        EXPECT_EQ(viewer.harness.Get(path).status, 404) << path;
+    }
+}
+
+TEST(Gateway, StartPageCarriesTheTextsEscapedAndTheSession) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    viewer.app.LaunchMessage = "Launching <b>&";
+    const auto page = viewer.harness.Get("/");
+    ASSERT_EQ(page.status, 200);
+    const std::string& html = *page.body;
+    EXPECT_NE(html.find("<title>Launching &lt;b&gt;&amp;</title>"), std::string::npos);
+    EXPECT_NE(html.find("<noscript><div class=\"fw-noscript\"><p><b>Javascript must be enabled to access this "
+                        "page.</b></p><p>To turn Javascript on, please refer to your browser settings window.</p>"),
+              std::string::npos);
+    EXPECT_NE(html.find("data-disconnect=\"The application has gone off-line. Please try again later.\""),
+              std::string::npos);
+    EXPECT_EQ(viewer.app.SessionCount(), 1);
+    const std::string id = viewer.app.SessionAtIndex(0)->Identifier();
+    EXPECT_NE(html.find("data-session=\"" + id + "\""), std::string::npos);
+}
+
+TEST(Gateway, ChannelsOnlyFromTheSameOrigin) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    platform::Gateway gateway(viewer.app);
+    struct Case {
+        std::string path, host, origin;
+        bool accepted;
+    };
+    for (const auto& c : std::vector<Case>{{"/_ws", "dev:10001", "http://dev:10001", true},
+                                           {"/_ws", "DEV:10001", "http://dev:10001", true},
+                                           {"/_ws", "dev:10001", "", true},
+                                           {"/_ws", "dev:10001", "http://evil.example", false},
+                                           {"/_ws", "dev:10001", "http://dev:10002", false},
+                                           {"/_ws", "dev:10001", "null", false},
+                                           {"/other", "dev:10001", "http://dev:10001", false}}) {
+        platform::http::HttpRequest request;
+        request.path = c.path;
+        request.headers["host"] = c.host;
+        if (!c.origin.empty()) request.headers["origin"] = c.origin;
+        EXPECT_EQ(gateway.AcceptsChannel(request), c.accepted) << c.origin << " -> " << c.host;
+    }
+}
+
+TEST(Gateway, AChannelForAnUnknownSessionIsToldToStartAfresh) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    platform::Gateway gateway(viewer.app);
+    platform::http::HttpRequest request;
+    request.path = "/_ws";
+    request.query["s"] = "0123456789abcdef0123456789abcdef";
+    auto channel = std::make_shared<platform::testing::RecordingChannel>();
+    gateway.OpenChannel(request, channel);
+    EXPECT_EQ(channel->Messages(), std::vector<std::string>{R"({"t":"gone"})"});
+    EXPECT_TRUE(channel->Closed());
+}
+
+TEST(Gateway, DownloadsAreAttachmentsAtUnguessableAddressesWhileTheFileLives) {
+    brixtest::TempRoot root;
+    root.WriteLog("D,X\n1,a\n");
+    brixtest::Viewer viewer;
+    auto file = platform::WebFile::Open(platform::FolderItem("/mnt/pen/userdata.csv"), true);
+    file->SetForceDownload(true);
+    root.AppendLog("2,b\n");  // the copy is the file as it was
+    ASSERT_EQ(file->URL().size(), std::string("/_files/").size() + 32 + std::string("/userdata.csv").size());
+    const auto response = viewer.harness.Get(file->URL());
+    ASSERT_EQ(response.status, 200);
+    EXPECT_EQ(*response.body, "D,X\n1,a\n");
+    EXPECT_EQ(HeaderOf(response, "Content-Disposition"), "attachment; filename=\"userdata.csv\"");
+    const std::string url = file->URL();
+    file.reset();
+    EXPECT_EQ(viewer.harness.Get(url).status, 404);
+}

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "platform/session/SessionRegistry.h"
+#include "platform/testing/TestHarness.h"
+#include "platform/web/WebButton.h"
+#include "platform/web/WebPage.h"
+
+using namespace std::chrono_literals;
+using platform::WebSession;
+
+namespace {
+
+// A page with one button whose handler runs whatever the test gives it.
+class ButtonPage : public platform::WebPage {
+public:
+    explicit ButtonPage(std::function<void()> onPress, std::atomic<int>& alive) : WebPage("ButtonPage"), alive_(alive) {
+        ++alive_;
+        button = std::make_unique<platform::WebButton>("button");
+        AddControl(*button);
+        button->Action.Connect([onPress](platform::WebButton&) { onPress(); });
+    }
+    ~ButtonPage() override { --alive_; }
+    std::unique_ptr<platform::WebButton> button;
+
+private:
+    std::atomic<int>& alive_;
+};
+
+class ButtonApp : public platform::WebApplication {
+public:
+    std::function<void()> onPress = [] {};
+    std::atomic<int> pagesAlive{0};
+    platform::WebPage* DefaultPage() override {
+        auto* session = WebSession::Current();
+        if (!session) return nullptr;
+        return &session->AddPage(std::make_unique<ButtonPage>([this] { onPress(); }, pagesAlive), true);
+    }
+};
+
+std::string Press(platform::WebSession& session) {
+    auto* control = platform::testing::TestHarness::Find(session, "button");
+    return std::string(R"({"t":"event","name":"Action","id":")") + control->ControlID() + "\"}";
+}
+
+}  // namespace
+
+TEST(Sessions, OneSessionsLongHandlerDoesNotHoldUpAnother) {
+    ButtonApp app;
+    platform::testing::TestHarness harness(app);
+    auto slow = harness.NewSession();
+    auto quick = harness.NewSession();
+    harness.Connect(*slow);
+    harness.Connect(*quick);
+
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<WebSession*> slowSawSession;
+    std::atomic<bool> slowRunning{false};
+    app.onPress = [&] {
+        if (WebSession::Current() == slow.get()) {
+            slowSawSession.set_value(WebSession::Current());
+            slowRunning = true;
+            released.wait();
+            slowRunning = false;
+        }
+    };
+    slow->Post([&] { slow->HandleMessage(Press(*slow)); });
+    ASSERT_EQ(slowSawSession.get_future().get(), slow.get()) << "the handler runs with its own session current";
+
+    std::promise<void> quickDone;
+    quick->Post([&] {
+        quick->HandleMessage(Press(*quick));
+        quickDone.set_value();
+    });
+    EXPECT_EQ(quickDone.get_future().wait_for(10s), std::future_status::ready);
+    EXPECT_TRUE(slowRunning) << "the other session was served while this one was still busy";
+    EXPECT_EQ(WebSession::Current(), nullptr) << "no session is current on a thread that serves none";
+
+    // Events of one session wait for each other.
+    std::promise<bool> secondSawFirstRunning;
+    slow->Post([&] { secondSawFirstRunning.set_value(slowRunning.load()); });
+    auto second = secondSawFirstRunning.get_future();
+    EXPECT_EQ(second.wait_for(100ms), std::future_status::timeout);
+    release.set_value();
+    EXPECT_FALSE(second.get());
+}
+
+TEST(Sessions, AnAbandonedSessionEndsAndFreesItsPage) {
+    ButtonApp app;
+    platform::testing::TestHarness harness(app);
+    auto kept = harness.NewSession();
+    auto gone = harness.NewSession();
+    harness.Connect(*kept);
+    harness.Connect(*gone);
+    ASSERT_EQ(app.pagesAlive, 2);
+    gone->MarkDetached();
+    std::weak_ptr<WebSession> watch = gone;
+    gone.reset();
+
+    const auto now = platform::session::Clock::now();
+    EXPECT_EQ(app.Sessions().Sweep(now + 30s), 0u) << "a browser may come back within the grace period";
+    EXPECT_EQ(app.Sessions().Sweep(now + 61s), 1u);
+    for (int i = 0; i < 500 && !watch.expired(); ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(app.pagesAlive, 1);
+    EXPECT_NE(app.SessionWithIdentifier(kept->Identifier()), nullptr);
+}
+
+TEST(Sessions, BeyondTheCapABrowserGetsABusyPage) {
+    ButtonApp app;
+    platform::testing::TestHarness harness(app, platform::testing::TestHarness::Settings(2, 2));
+    EXPECT_EQ(harness.Get("/").status, 200);
+    auto attached = harness.NewSession();
+    ASSERT_NE(attached, nullptr);
+    harness.Connect(*attached);
+    const auto busy = harness.Get("/");
+    EXPECT_EQ(busy.status, 503);
+    EXPECT_NE(busy.body->find("busy"), std::string::npos);
+}
+
+TEST(Sessions, IdentifiersAreLongAndDistinct) {
+    ButtonApp app;
+    platform::testing::TestHarness harness(app);
+    std::set<std::string> seen;
+    for (int i = 0; i < 50; ++i) {
+        auto session = harness.NewSession();
+        EXPECT_EQ(session->Identifier().size(), 32u);  // 128 bits in hex
+        seen.insert(session->Identifier());
+    }
+    EXPECT_EQ(seen.size(), 50u);
+}
