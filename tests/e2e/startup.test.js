@@ -1,0 +1,61 @@
+'use strict';
+// Start-up as a service manager and a person see it: the one line printed, the port,
+// the start page without scripts, separate sessions, refusals before serving.
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const { spawnSync } = require('node:child_process');
+const h = require('./helpers');
+
+let daemon;
+let context;
+test.before(async () => {
+  daemon = await h.startDaemon();
+  context = await h.launchBrowser();
+});
+test.after(async () => {
+  await context?.close();
+  await daemon?.stop();
+});
+
+test('prints exactly the launch line and serves on the port it was given', async () => {
+  const page = await h.openViewer(context, daemon);
+  assert.equal(new URL(page.url()).port, String(daemon.port));
+  assert.equal(daemon.stdout, 'Launching Brix Log Viewer.\n');
+});
+
+test('two browsers get two sessions', async () => {
+  const other = await h.launchBrowser();
+  try {
+    const first = await h.openViewer(context, daemon);
+    const second = await h.openViewer(other, daemon);
+    const id = (p) => p.locator('#fw-root').getAttribute('data-session');
+    const [a, b] = [await id(first), await id(second)];
+    assert.match(a, /^[0-9a-f]{32}$/);
+    assert.notEqual(a, b);
+  } finally {
+    await other.close();
+  }
+});
+
+test('without JavaScript the start page says how to turn it on', async () => {
+  const noScript = await h.launchBrowser({ javaScriptEnabled: false });
+  try {
+    const page = noScript.pages()[0];
+    await page.goto(daemon.url);
+    const notice = page.locator('.fw-noscript');
+    assert.equal(await notice.locator('b').textContent(), 'Javascript must be enabled to access this page.');
+    assert.match(await notice.textContent(), /To turn Javascript on, please refer to your browser settings window\./);
+    assert.equal(await page.title(), 'Launching...');
+  } finally {
+    await noScript.close();
+  }
+});
+
+test('a port in use or a malformed option is refused before serving', () => {
+  for (const args of [['--port=' + daemon.port], ['--port=0'], ['--port=abc'], ['--bogus']]) {
+    const run = spawnSync(h.binary, ['--foreground', ...args], { encoding: 'utf8', timeout: 10000 });
+    assert.notEqual(run.status, 0, args.join(' '));
+    assert.equal(run.stdout, '', args.join(' '));
+    assert.match(run.stderr, /brix-log-viewer: /, args.join(' '));
+  }
+});
