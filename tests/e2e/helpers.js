@@ -66,8 +66,14 @@ async function startDaemon({ root, port, extraArgs = [] } = {}) {
   return daemon;
 }
 
-async function launchBrowser(options = {}) {
+// A fresh profile each time; with blockCookies its settings refuse every cookie.
+async function launchBrowser(options = {}, { blockCookies = false } = {}) {
   const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'brix-chromium-'));
+  if (blockCookies) {
+    fs.mkdirSync(path.join(userDataDir, 'Default'));
+    fs.writeFileSync(path.join(userDataDir, 'Default', 'Preferences'),
+      JSON.stringify({ profile: { default_content_setting_values: { cookies: 2 } } }));
+  }
   const context = await chromium.launchPersistentContext(userDataDir, {
     executablePath: '/usr/bin/chromium',
     headless: true,
