@@ -128,3 +128,35 @@ test('a hostile log is shown as text and runs nothing', async () => {
     await daemon.stop();
   }
 });
+
+test('a log that cannot be read shows the error dialog; the report is thanked and the server goes on', async () => {
+  const root = h.makeRoot({ drive: true });
+  const file = path.join(root, 'mnt', 'pen', 'userdata.csv');
+  fs.mkdirSync(file); // exists, but no file can be read there
+  const daemon = await h.startDaemon({ root });
+  try {
+    const page = await h.openViewer(context, daemon);
+    const dialog = page.locator('.fw-error');
+    await dialog.waitFor();
+    assert.equal(await dialog.locator('.fw-error-message').textContent(),
+      'This application has encountered an error and cannot continue.');
+    assert.match(await dialog.locator('.fw-error-question').textContent(),
+      /^Please describe what you were doing right before the error occurred:/);
+    assert.equal(await dialog.locator('.fw-error-cancel').textContent(), 'Do Not Send');
+    await dialog.locator('textarea').fill('opened the page');
+    await dialog.getByRole('button', { name: 'Send', exact: true }).click();
+    await page.locator('.fw-thanks h1', { hasText: 'Thank You' }).waitFor();
+    assert.equal(await page.locator('.fw-thanks p').textContent(), 'Your feedback helps us make improvements.');
+    assert.equal(daemon.stdout, 'Launching Brix Log Viewer.\nUnhandled Exception\n');
+    assert.match(daemon.stderr, /opened the page/);
+
+    // The drive comes back with a log: a new page in the same process works.
+    fs.rmdirSync(file);
+    fs.writeFileSync(file, 'Date,X\nA,1\n');
+    const fresh = await h.openViewer(context, daemon);
+    await fresh.waitForSelector('[data-name="lbDates"] [aria-selected="true"]');
+    assert.deepEqual(await dateCells(fresh), ['A']);
+  } finally {
+    await daemon.stop();
+  }
+});
