@@ -22,23 +22,50 @@ void TextInputStream::SetPositionB(std::int64_t position) {
 bool TextInputStream::Fill() {
     bufferStart_ = pos_;
     bufferLength_ = 0;
-    lfSearchedFrom_ = UINT64_MAX;
+    lf_ = cr_ = Search{};
     bufferLength_ = source_->ReadAt(pos_, std::span<char>(buffer_.data(), buffer_.size()));
     return bufferLength_ > 0;
 }
 
-bool TextInputStream::IsEOF() {
-    if (pos_ >= bufferStart_ && pos_ < bufferStart_ + bufferLength_) return false;
-    return !Fill();
+namespace {
+// memcmp for short texts without a call: eight bytes at a time, then the rest.
+inline bool StartsWith(const char* data, std::string_view prefix) {
+    std::size_t i = 0;
+    for (; i + 8 <= prefix.size(); i += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, data + i, 8);
+        std::memcpy(&b, prefix.data() + i, 8);
+        if (a != b) return false;
+    }
+    for (; i < prefix.size(); ++i)
+        if (data[i] != prefix[i]) return false;
+    return true;
+}
+}  // namespace
+
+std::uint64_t TextInputStream::SkipLinesStartingWith(std::string_view prefix) {
+    if (!InBuffer()) return 0;
+    const char* p = buffer_.data() + (pos_ - bufferStart_);
+    const char* const end = buffer_.data() + bufferLength_;
+    // Lines that end before the next carriage return end with a plain line feed.
+    const char* const nextCr = buffer_.data() + NextCarriageReturn();
+    std::uint64_t skipped = 0;
+    while (static_cast<std::size_t>(end - p) > prefix.size() && StartsWith(p, prefix)) {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (!lf || lf >= nextCr) break;  // crosses the buffer, or ends in CR: left for ReadLine
+        p = lf + 1;
+        ++skipped;
+    }
+    pos_ = bufferStart_ + static_cast<std::uint64_t>(p - buffer_.data());
+    return skipped;
 }
 
-std::size_t TextInputStream::NextLineFeed() {
+std::size_t TextInputStream::Find(char byte, Search& search) {
     const std::size_t at = static_cast<std::size_t>(pos_ - bufferStart_);
-    if (lfSearchedFrom_ <= pos_ && pos_ <= bufferStart_ + lfFound_) return lfFound_;
-    const void* lf = std::memchr(buffer_.data() + at, '\n', bufferLength_ - at);
-    lfSearchedFrom_ = pos_;
-    lfFound_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - buffer_.data()) : bufferLength_;
-    return lfFound_;
+    const void* hit = std::memchr(buffer_.data() + at, byte, bufferLength_ - at);
+    search.searchedFrom = pos_;
+    search.found = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) : bufferLength_;
+    return search.found;
 }
 
 void TextInputStream::SkipLineFeedAfterCarriageReturn() {
@@ -56,8 +83,9 @@ std::string_view TextInputStream::ReadLineImpl(int stop) {
         const char* data = buffer_.data() + at;
         const std::size_t lf = NextLineFeed();
         const std::size_t limit = lf - at;  // bytes before the LF (or to the buffer's end)
-        const void* cr = std::memchr(data, '\r', limit);
-        const std::size_t length = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : limit;
+        const std::size_t crAt = NextCarriageReturn();
+        const bool cr = crAt < lf;
+        const std::size_t length = cr ? crAt - at : limit;
         const bool terminated = cr || lf < bufferLength_;
         std::size_t take = 0;
         if (!stopped) {

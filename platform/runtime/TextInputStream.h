@@ -29,16 +29,24 @@ public:
     // line if it has none); the rest of the line is skipped, never held in memory.
     std::string_view ReadLineUntil(char stop) { return ReadLineImpl(static_cast<unsigned char>(stop)); }
 
+    // Moves past the following lines that begin with prefix and end with a line feed, up
+    // to the first that does not; returns how many. A line it is unsure of (one that
+    // crosses the buffer, or ends in a carriage return) is left for ReadLine.
+    std::uint64_t SkipLinesStartingWith(std::string_view prefix);
+
     // True when no byte is left at the position. Named so because EOF is the C library's macro.
-    bool IsEOF();
+    bool IsEOF() { return !InBuffer() && !Fill(); }
 
     std::uint64_t PositionB() const { return pos_; }
     void SetPositionB(std::int64_t position);
 
 private:
+    bool InBuffer() const { return pos_ >= bufferStart_ && pos_ - bufferStart_ < bufferLength_; }
     std::string_view ReadLineImpl(int stop);  // stop: a byte value, or -1 for none
     bool Fill();                      // loads the buffer at pos_; false at end of data
-    std::size_t NextLineFeed();       // buffer index of the next LF at or after pos_, or bufferEnd
+    // Buffer index of the next LF (or CR) at or after pos_, or bufferLength_ if none.
+    std::size_t NextLineFeed() { return NextByte('\n', lf_); }
+    std::size_t NextCarriageReturn() { return NextByte('\r', cr_); }
     void SkipLineFeedAfterCarriageReturn();
 
     std::unique_ptr<ByteSource> source_;
@@ -46,10 +54,19 @@ private:
     std::uint64_t bufferStart_ = 0;   // file offset of buffer_[0]
     std::size_t bufferLength_ = 0;
     std::uint64_t pos_ = 0;
-    // The first line feed at or after lfSearchedFrom_ in the buffer is at lfFound_
-    // (bufferLength_ if none); keeps streams of CR-only lines linear.
-    std::uint64_t lfSearchedFrom_ = UINT64_MAX;
-    std::size_t lfFound_ = 0;
+    // The first such byte at or after searchedFrom in the buffer is at found (bufferLength_
+    // if none). Each byte of a buffer is searched about once, so neither a file of CR-only
+    // lines nor one of LF-only lines is scanned twice.
+    struct Search {
+        std::uint64_t searchedFrom = UINT64_MAX;
+        std::size_t found = 0;
+    };
+    std::size_t NextByte(char byte, Search& search) {
+        if (search.searchedFrom <= pos_ && pos_ <= bufferStart_ + search.found) return search.found;
+        return Find(byte, search);
+    }
+    std::size_t Find(char byte, Search& search);
+    Search lf_, cr_;
     std::string spill_;               // a line that crosses the end of the buffer
 };
 

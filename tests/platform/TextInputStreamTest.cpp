@@ -124,3 +124,30 @@ TEST(TextInputStream, ReadAndOpenFailuresAreIOExceptions) {
     EXPECT_THROW(TextInputStream::Open(platform::FolderItem("/tmp")), platform::IOException);
     EXPECT_THROW(TextInputStream::Open(platform::FolderItem("/nonexistent/file")), platform::IOException);
 }
+
+// Skipping lines by prefix lands on line starts and never passes a line without it,
+// whatever the terminators and the buffer boundaries.
+TEST(TextInputStream, SkippingLinesByPrefixNeverPassesAnotherLine) {
+    const std::vector<std::string> logs = {"A,1\nA,2\nB,3\nA,4\n", "A,1\r\nA,2\r\nB,3\r\n", "A,1\rA,2\rB\r",
+                                           "A,1\nA\nA,,\nA,2", "B\nA,1\n\nA,2\n"};
+    for (const auto& log : logs) {
+        for (const std::size_t buffer : {2, 3, 5, 64 * 1024}) {
+            const auto all = ReadAll(log, buffer);
+            TextInputStream stream(std::make_unique<MemorySource>(log), buffer);
+            std::vector<std::string> read;
+            std::uint64_t skipped = 0;
+            while (!stream.IsEOF()) {
+                skipped += stream.SkipLinesStartingWith("A,");
+                if (stream.IsEOF()) break;
+                read.push_back(stream.ReadLine());
+            }
+            EXPECT_EQ(read.size() + skipped, all.size()) << log << ", buffer " << buffer;
+            std::size_t r = 0;
+            for (const auto& line : all) {
+                if (r < read.size() && read[r] == line.text) ++r;
+                else EXPECT_EQ(line.text.rfind("A,", 0), 0u) << "passed over " << line.text << " in " << log;
+            }
+            EXPECT_EQ(r, read.size()) << log << ", buffer " << buffer;
+        }
+    }
+}
