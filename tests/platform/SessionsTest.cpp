@@ -134,3 +134,25 @@ TEST(Sessions, IdentifiersAreLongAndDistinct) {
     }
     EXPECT_EQ(seen.size(), 50u);
 }
+
+TEST(Sessions, AReturningBrowserGetsThePageWholeAndShownRunsOnce) {
+    ButtonApp app;
+    platform::testing::TestHarness harness(app);
+    auto session = harness.NewSession();
+    auto first = harness.Connect(*session);
+    auto* page = session->CurrentPage();
+    int shown = 0;
+    page->Shown.Connect([&] { ++shown; });
+    harness.Within(*session, [&] { session->Detach(first); });
+
+    // Changes made while the browser was away are in the page it gets back.
+    harness.Within(*session, [&] { page->SetTitle("changed while away"); });
+    auto second = harness.Connect(*session);
+    EXPECT_EQ(session->CurrentPage(), page);
+    const auto messages = second->Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(R"("t":"page")"), std::string::npos);
+    EXPECT_NE(messages[0].find("changed while away"), std::string::npos);
+    EXPECT_EQ(shown, 0) << "Shown belongs to the first showing only";
+    EXPECT_TRUE(first->Messages().size() == 1u) << "nothing more went to the old channel";
+}

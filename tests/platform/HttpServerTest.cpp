@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "../TestSupport.h"
+#include "platform/http/HttpServer.h"
+#include "platform/web/Gateway.h"
+
+namespace {
+
+// The real server on a free loopback port, with a one-second read deadline.
+struct LiveServer {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    platform::Gateway gateway{viewer.app};
+    platform::http::HttpServer server{gateway, Limits()};
+    std::thread thread;
+
+    static platform::http::ServerLimits Limits() {
+        platform::http::ServerLimits limits;
+        limits.readTimeoutSeconds = 1;
+        return limits;
+    }
+    LiveServer() {
+        server.Bind(0);
+        server.Listen();
+        thread = std::thread([this] { server.Run(1); });
+    }
+    ~LiveServer() {
+        server.Stop();
+        thread.join();
+    }
+
+    int Connect() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(server.BoundPort());
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    }
+};
+
+void SendAll(int fd, const std::string& text) { ASSERT_EQ(::send(fd, text.data(), text.size(), 0), ssize_t(text.size())); }
+
+// What the server sends until it closes or goes quiet for the given time.
+std::string Receive(int fd, int quietMs = 10000) {
+    std::string got;
+    char buffer[65536];
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, quietMs) <= 0) return got;
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) return got + "<closed>";
+        got.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+TEST(HttpServer, AnswersInOrderOnOneConnectionAndClosesASilentOne) {
+    LiveServer live;
+    const int fd = live.Connect();
+    SendAll(fd, "GET /_client/framework.css HTTP/1.1\r\nHost: x\r\n\r\nHEAD /nothing HTTP/1.1\r\nHost: x\r\n\r\n");
+    const std::string answers = Receive(fd, 500);
+    EXPECT_EQ(answers.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answers.substr(0, 200);
+    EXPECT_NE(answers.find("HTTP/1.1 404 Not Found\r\n"), std::string::npos);
+    EXPECT_EQ(answers.find("<closed>"), std::string::npos) << "kept alive";
+    // Then silence: the deadline ends the connection.
+    EXPECT_EQ(Receive(fd), "<closed>");
+    ::close(fd);
+
+    const int slow = live.Connect();
+    SendAll(slow, "GET / HTTP/1.1\r\nHost:");  // and never the rest
+    EXPECT_EQ(Receive(slow), "<closed>");
+    ::close(slow);
+}
+
+TEST(HttpServer, RefusesOversizedHeadersForeignChannelsAndOtherMethods) {
+    LiveServer live;
+    struct Case {
+        std::string request;
+        std::string status;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(20000, 'a') + "\r\n\r\n", "HTTP/1.1 413"},
+             {"GET /_ws?s=abc HTTP/1.1\r\nHost: dev:1\r\nOrigin: http://evil.example\r\nConnection: Upgrade\r\n"
+              "Upgrade: websocket\r\nSec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n",
+              "HTTP/1.1 403"},
+             {"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 2\r\n\r\nhi", "HTTP/1.1 405"},
+             {"NONSENSE\r\n\r\n", "HTTP/1.1 400"},
+         }) {
+        const int fd = live.Connect();
+        SendAll(fd, c.request);
+        const std::string answer = Receive(fd, 3000);
+        EXPECT_EQ(answer.rfind(c.status, 0), 0u) << c.request.substr(0, 60) << " -> " << answer.substr(0, 80);
+        ::close(fd);
+    }
+}
