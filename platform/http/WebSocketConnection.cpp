@@ -22,7 +22,13 @@ void WebSocketConnection::Accept(BeastRequest request) {
 
 void WebSocketConnection::Read() {
     ws_.async_read(buffer_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
-        if (ec) return self->Finish();  // closed, timed out, over the size limit, or broken
+        if (ec == websocket::error::message_too_big && !self->closing_) {
+            // Tell the browser why, then hang up.
+            self->closing_ = true;
+            self->ws_.async_close(websocket::close_code::too_big, [self](beast::error_code) { self->Finish(); });
+            return;
+        }
+        if (ec) return self->Finish();  // closed, timed out, or broken
         std::string message = beast::buffers_to_string(self->buffer_.data());
         self->buffer_.consume(self->buffer_.size());
         if (self->listener_) self->listener_->OnMessage(std::move(message));
