@@ -54,17 +54,22 @@ std::string WebListBox::ColumnWidths() const {
     return joined;
 }
 
+void WebListBox::SetColumnEntry(std::vector<std::string>& entries, int column, std::string text,
+                                std::string_view property) {
+    CheckColumn(column);
+    auto& field = entries[static_cast<std::size_t>(column)];
+    if (field == text) return;
+    field = std::move(text);
+    MarkPending(property);
+}
+
 const std::string& WebListBox::ColumnWidth(int column) const {
     CheckColumn(column);
     return widths_[static_cast<std::size_t>(column)];
 }
 
 void WebListBox::SetColumnWidth(int column, std::string width) {
-    CheckColumn(column);
-    auto& field = widths_[static_cast<std::size_t>(column)];
-    if (field == width) return;
-    field = std::move(width);
-    MarkPending("columnWidths");
+    SetColumnEntry(widths_, column, std::move(width), "columnWidths");
 }
 
 const std::string& WebListBox::Heading(int column) const {
@@ -72,13 +77,7 @@ const std::string& WebListBox::Heading(int column) const {
     return headings_[static_cast<std::size_t>(column)];
 }
 
-void WebListBox::SetHeading(int column, std::string text) {
-    CheckColumn(column);
-    auto& field = headings_[static_cast<std::size_t>(column)];
-    if (field == text) return;
-    field = std::move(text);
-    MarkPending("headings");
-}
+void WebListBox::SetHeading(int column, std::string text) { SetColumnEntry(headings_, column, std::move(text), "headings"); }
 
 void WebListBox::SetHeaderStyle(std::shared_ptr<WebStyle> style) {
     headerStyle_ = style ? std::move(style) : WebStyle::Default();

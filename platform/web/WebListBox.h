@@ -60,6 +60,8 @@ public:
 
 private:
     void CheckColumn(int column) const;
+    // One column's width or heading, marked pending when it changes.
+    void SetColumnEntry(std::vector<std::string>& entries, int column, std::string text, std::string_view property);
 
     std::vector<std::string> widths_{"*"};
     std::vector<std::string> headings_{""};
