@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "app/Session.h"
 #include "platform/runtime/FolderItem.h"
+#include "platform/session/SessionRegistry.h"
 #include "platform/testing/TestHarness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,19 +8,23 @@
 #include "platform/session/RandomToken.h"
 
 namespace platform {
-namespace {
 
-struct Directory {
+struct WebFileDirectory {
     std::mutex mutex;  // guards files; leaf lock
     std::map<std::string, std::weak_ptr<WebFile>> files;
 };
 
-Directory& TheDirectory() {
-    static Directory directory;
+namespace {
+
+// Each file holds the directory too, so it outlives every file whatever the order in
+// which statics go at exit.
+std::shared_ptr<WebFileDirectory>& TheDirectory() {
+    static auto directory = std::make_shared<WebFileDirectory>();
     return directory;
 }
 
 }  // namespace
+
 
 std::string ReadWholeFile(const std::string& nativePath) {
     FileByteSource source(nativePath);
@@ -46,16 +50,16 @@ std::shared_ptr<WebFile> WebFile::Open(const FolderItem& item, bool inMemory) {
     file->token_ = session::RandomToken();
     // The name stands last so that a browser saving the address picks it.
     file->url_ = "/_files/" + file->token_ + "/" + file->name_;
-    auto& directory = TheDirectory();
-    std::lock_guard lock(directory.mutex);
-    directory.files[file->token_] = file;
+    file->directory_ = TheDirectory();
+    std::lock_guard lock(file->directory_->mutex);
+    file->directory_->files[file->token_] = file;
     return file;
 }
 
 WebFile::~WebFile() {
-    auto& directory = TheDirectory();
-    std::lock_guard lock(directory.mutex);
-    directory.files.erase(token_);
+    if (!directory_) return;
+    std::lock_guard lock(directory_->mutex);
+    directory_->files.erase(token_);
 }
 
 std::shared_ptr<const std::string> WebFile::Content() const {
@@ -64,7 +68,7 @@ std::shared_ptr<const std::string> WebFile::Content() const {
 }
 
 std::shared_ptr<WebFile> WebFile::Find(const std::string& token) {
-    auto& directory = TheDirectory();
+    auto& directory = *TheDirectory();
     std::lock_guard lock(directory.mutex);
     const auto found = directory.files.find(token);
     return found == directory.files.end() ? nullptr : found->second.lock();

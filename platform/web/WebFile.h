@@ -6,6 +6,7 @@
 namespace platform {
 
 class FolderItem;
+struct WebFileDirectory;
 
 // A file the web server offers for download at an unguessable address. The framework's
 // directory of files holds it weakly: when the last owner lets go, its address stops working.
@@ -36,6 +37,7 @@ private:
     std::string url_;
     std::shared_ptr<const std::string> content_;  // null when not held in memory
     std::atomic<bool> forceDownload_{false};
+    std::shared_ptr<WebFileDirectory> directory_;
 };
 
 // Reads a whole file; IOException when it cannot.
