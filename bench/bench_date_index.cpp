@@ -28,12 +28,13 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// A log of about `bytes` bytes: a heading of 21 fields, then records whose dates come in
-// runs of 2,000 to 4,000 lines; the first run has exactly 2,000.
-std::uint64_t WriteLog(const fs::path& path, std::uint64_t bytes) {
+// A log of about `bytes` bytes, lines ended by terminator: a heading of 21 fields, then
+// records whose dates come in runs of 2,000 to 4,000 lines; the first run has exactly 2,000.
+std::uint64_t WriteLog(const fs::path& path, std::uint64_t bytes, const char* terminator) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     std::string line = "Date,Time,Sample,Brix,Temp C,RI,Batch,Operator,Product,Tank,Line,Status,Min,Max,Corrected,"
-                       "Ambient,Pressure,Flow,pH,Density,Notes\n";
+                       "Ambient,Pressure,Flow,pH,Density,Notes";
+    line += terminator;
     std::uint64_t written = 0;
     std::uint32_t seed = 12345;
     int day = 0;
@@ -45,10 +46,10 @@ std::uint64_t WriteLog(const fs::path& path, std::uint64_t bytes) {
             char record[256];
             const int n = std::snprintf(record, sizeof record,
                                         "%s,%02d:%02d:%02d,%d,%d.%02d,%d.%d,1.3%04d,B%03d,J. Ortiz,Orange Juice,T%d,L%d,"
-                                        "OK,11.0,13.0,12.%02d,21.%d,%d,%d.%d,3.%02d,1.04%02d,\n",
+                                        "OK,11.0,13.0,12.%02d,21.%d,%d,%d.%d,3.%02d,1.04%02d,%s",
                                         date, i / 3600 % 24, i / 60 % 60, i % 60, i, 10 + i % 4, i % 100, 18 + i % 6,
                                         i % 10, 5000 + i % 999, day % 1000, 1 + i % 6, 1 + i % 3, i % 100, i % 10,
-                                        180 + i % 60, 40 + i % 20, i % 10, i % 100, i % 100);
+                                        180 + i % 60, 40 + i % 20, i % 10, i % 100, i % 100, terminator);
             line.append(record, static_cast<std::size_t>(n));
             if (line.size() > (1 << 20)) {
                 out.write(line.data(), static_cast<std::streamsize>(line.size()));
@@ -102,11 +103,12 @@ int main(int argc, char** argv) {
     App app;
     platform::testing::TestHarness harness(app);
 
-    std::printf("%10s %12s %12s %7s %8s %14s %10s\n", "size", "index s", "reference s", "ratio", "blocks",
-                "fill 2000 ms", "peak MiB");
-    for (const std::uint64_t megabytes : sizes) {
+    std::printf("%10s %6s %12s %12s %7s %8s %14s %10s\n", "size", "lines", "index s", "reference s", "ratio",
+                "blocks", "fill 2000 ms", "peak MiB");
+    for (const std::uint64_t megabytes : sizes)
+    for (const char* terminator : {"\n", "\r\n"}) {
         const fs::path log = folder / "userdata.csv";
-        const std::uint64_t bytes = WriteLog(log, megabytes * 1000 * 1000);
+        const std::uint64_t bytes = WriteLog(log, megabytes * 1000 * 1000, terminator);
         ReadAndCount(log);  // into the page cache, for both measurements alike
 
         double reference = 1e9, index = 1e9, fill = 1e9;
@@ -133,7 +135,8 @@ int main(int argc, char** argv) {
             session->MarkDetached();
             app.Sessions().Sweep(platform::session::Clock::now() + std::chrono::hours(1));
         }
-        std::printf("%7.0f MB %12.3f %12.3f %7.2f %8zu %14.2f %10ld\n", static_cast<double>(bytes) / 1e6, index,
+        std::printf("%7.0f MB %6s %12.3f %12.3f %7.2f %8zu %14.2f %10ld\n", static_cast<double>(bytes) / 1e6,
+                    terminator[0] == '\r' ? "CR LF" : "LF", index,
                     reference, index / reference, blocks, fill, PeakRssMiB());
         std::fflush(stdout);
         fs::remove(log);

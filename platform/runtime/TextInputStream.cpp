@@ -47,12 +47,16 @@ std::uint64_t TextInputStream::SkipLinesStartingWith(std::string_view prefix) {
     if (!InBuffer()) return 0;
     const char* p = buffer_.data() + (pos_ - bufferStart_);
     const char* const end = buffer_.data() + bufferLength_;
-    // Lines that end before the next carriage return end with a plain line feed.
-    const char* const nextCr = buffer_.data() + NextCarriageReturn();
+    const char* cr = buffer_.data() + NextCarriageReturn();  // the first CR at or after p, or end
     std::uint64_t skipped = 0;
     while (static_cast<std::size_t>(end - p) > prefix.size() && StartsWith(p, prefix)) {
         const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        if (!lf || lf >= nextCr) break;  // crosses the buffer, or ends in CR: left for ReadLine
+        if (!lf) break;  // the line crosses the buffer: left for ReadLine
+        if (cr < lf) {
+            if (cr != lf - 1) break;  // a CR alone ends this line earlier: left for ReadLine
+            const void* next = std::memchr(lf + 1, '\r', static_cast<std::size_t>(end - lf - 1));
+            cr = next ? static_cast<const char*>(next) : end;
+        }
         p = lf + 1;
         ++skipped;
     }

@@ -29,9 +29,9 @@ public:
     // line if it has none); the rest of the line is skipped, never held in memory.
     std::string_view ReadLineUntil(char stop) { return ReadLineImpl(static_cast<unsigned char>(stop)); }
 
-    // Moves past the following lines that begin with prefix and end with a line feed, up
+    // Moves past the following lines that begin with prefix and end with LF or CR LF, up
     // to the first that does not; returns how many. A line it is unsure of (one that
-    // crosses the buffer, or ends in a carriage return) is left for ReadLine.
+    // crosses the buffer, or ends in a CR alone) is left for ReadLine.
     std::uint64_t SkipLinesStartingWith(std::string_view prefix);
 
     // True when no byte is left at the position. Named so because EOF is the C library's macro.
