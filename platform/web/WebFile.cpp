@@ -25,7 +25,6 @@ std::shared_ptr<WebFileDirectory>& TheDirectory() {
 
 }  // namespace
 
-
 std::string ReadWholeFile(const std::string& nativePath) {
     FileByteSource source(nativePath);
     std::string content;
