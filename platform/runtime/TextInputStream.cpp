@@ -21,7 +21,7 @@ void TextInputStream::SetPositionB(std::int64_t position) {
 
 bool TextInputStream::Fill() {
     bufferStart_ = pos_;
-    bufferLength_ = 0;
+    bufferLength_ = 0;  // stays empty if the read throws, so no stale bytes are served
     lf_ = cr_ = Search{};
     bufferLength_ = source_->ReadAt(pos_, std::span<char>(buffer_.data(), buffer_.size()));
     return bufferLength_ > 0;

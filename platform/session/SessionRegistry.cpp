@@ -58,6 +58,15 @@ std::size_t SessionRegistry::Sweep(Clock::time_point now) {
     return ended.size();
 }
 
+void SessionRegistry::EndAll() {
+    std::unordered_map<std::string, std::shared_ptr<SessionBase>> ended;  // released after the lock
+    {
+        std::lock_guard lock(mutex_);
+        ended.swap(sessions_);
+    }
+    for (auto& [id, session] : ended) session->Post([keep = session] {});
+}
+
 void SessionRegistry::StartSweeping(Clock::duration interval) {
     sweeper_ = std::thread([this, interval] {
         std::unique_lock lock(sweeperMutex_);

@@ -28,6 +28,8 @@ public:
     // Ends the abandoned sessions; returns how many. The last task of a session still
     // holds it, so its page is freed when that task is done, never under a running handler.
     std::size_t Sweep(Clock::time_point now = Clock::now());
+    // Ends every session, attached or not (the server is stopping).
+    void EndAll();
     // Sweeps every interval on a thread of its own until destruction.
     void StartSweeping(Clock::duration interval);
 

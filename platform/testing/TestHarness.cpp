@@ -55,16 +55,15 @@ std::shared_ptr<WebSession> TestHarness::NewSession(const std::string& cookieHea
     std::map<std::string, std::string> headers;
     if (!cookieHeader.empty()) headers["cookie"] = cookieHeader;
     if (!acceptLanguage.empty()) headers["accept-language"] = acceptLanguage;
-    const auto before = app_.Sessions().All();
     const auto response = Get("/", {}, headers);
     if (response.status != 200) return nullptr;
-    // The start page names its session; find the one that was not there before.
-    for (const auto& session : app_.Sessions().All()) {
-        bool old = false;
-        for (const auto& b : before) old = old || b == session;
-        if (!old) return std::dynamic_pointer_cast<WebSession>(session);
-    }
-    return nullptr;
+    // The start page names its session.
+    constexpr std::string_view marker = "data-session=\"";
+    const std::string& page = *response.body;
+    const auto start = page.find(marker);
+    if (start == std::string::npos) return nullptr;
+    const auto id = page.substr(start + marker.size(), page.find('"', start + marker.size()) - start - marker.size());
+    return std::dynamic_pointer_cast<WebSession>(app_.Sessions().Find(id));
 }
 
 std::shared_ptr<RecordingChannel> TestHarness::Connect(WebSession& session) {

@@ -49,10 +49,7 @@ void WebApplication::StartServices(const ServiceSettings& settings) {
 
 void WebApplication::StopServices() {
     // Sessions first: their last tasks run on the pool, which finishes them as it stops.
-    if (sessions_) {
-        for (auto& s : sessions_->All()) s->MarkDetached();
-        sessions_->Sweep(session::Clock::now() + std::chrono::hours(24 * 365));
-    }
+    if (sessions_) sessions_->EndAll();
     pool_.reset();
     sessions_.reset();
 }

@@ -150,7 +150,10 @@ void WebSession::Flush() {
 
 void WebSession::HandleMessage(std::string_view text) {
     const render::Json message = render::Json::parse(text, nullptr, false);
-    if (!message.is_object()) return ++ignoredEvents_, void();
+    if (!message.is_object()) {
+        ++ignoredEvents_;
+        return;
+    }
     const std::string kind = message.value("t", "");
     if (kind == "event") {
         BrowserEvent event;

@@ -38,8 +38,8 @@ TEST(CookieManager, ReadsTheOpeningRequestThenWhatWasSetAndDeliversAHeaderOnce) 
     });
     EXPECT_EQ(cookies.Value("ColBrix Min"), "*");
 
-    // The browser is told to fetch a one-time address that carries the header.
-    viewer.harness.Within(*session, [&] { session->Flush(); });
+    // Without a channel the order waits; the browser, once attached, is told to fetch a
+    // one-time address that carries the header.
     const auto url = std::string("/_cookie?s=") + session->Identifier() + "&t=";
     auto channel = viewer.harness.Connect(*session);
     const auto fetches = brixtest::Commands(channel->Messages(), "cookie");
