@@ -18,6 +18,13 @@ test.after(async () => { await daemon?.stop(); });
 const box = (page, caption) => page.locator('[data-name="ccGroup"] label.fw-checkbox', { hasText: caption }).locator('input');
 const headings = (page) => page.locator('[data-name="lbData"] [role="columnheader"]:visible').allTextContents();
 
+// A box's cookie travels on a request of its own; wait for it rather than for a guessed time.
+async function toggle(page, caption, on) {
+  const delivered = page.waitForResponse((r) => new URL(r.url()).pathname === '/_cookie');
+  await (on ? box(page, caption).check() : box(page, caption).uncheck());
+  await delivered;
+}
+
 async function ready(page) {
   await page.waitForFunction(() => document.querySelectorAll('[data-name="ccGroup"] input[type="checkbox"]').length === 19);
 }
@@ -33,7 +40,7 @@ test('clearing a box hides its column, across reloads, until it is ticked again'
     assert.equal((await headings(page)).length, 20);
 
     for (const caption of ['Brix %; raw', 'Temp °C = probe 2']) {
-      await box(page, caption).uncheck();
+      await toggle(page, caption, false);
       await page.waitForFunction((c) => !Array.from(document.querySelectorAll('[data-name="lbData"] [role="columnheader"]'))
         .some((e) => e.textContent === c && e.offsetParent !== null), caption);
     }
@@ -45,15 +52,13 @@ test('clearing a box hides its column, across reloads, until it is ticked again'
       (c) => c.reduce((sum, e) => sum + e.getBoundingClientRect().width, 0));
     assert.ok(Math.abs(widths - 1280) < 20, 'visible columns span ' + widths);
 
-    await page.waitForTimeout(300); // the cookie delivery is a request of its own
     await page.reload();
     await ready(page);
     assert.equal(await box(page, 'Brix %; raw').isChecked(), false);
     assert.equal(await box(page, 'Temp °C = probe 2').isChecked(), false);
     assert.ok(!(await headings(page)).includes('Temp °C = probe 2'));
 
-    await box(page, 'Brix %; raw').check();
-    await page.waitForTimeout(300);
+    await toggle(page, 'Brix %; raw', true);
     await page.reload();
     await ready(page);
     assert.equal(await box(page, 'Brix %; raw').isChecked(), true);
@@ -73,8 +78,7 @@ test('a browser that refuses cookies sees every column and nothing fails', async
   try {
     const page = await h.openViewer(context, daemon);
     await ready(page);
-    await box(page, 'Brix %; raw').uncheck();
-    await page.waitForTimeout(300);
+    await toggle(page, 'Brix %; raw', false);
     await page.reload();
     await ready(page);
     assert.equal(await box(page, 'Brix %; raw').isChecked(), true);
