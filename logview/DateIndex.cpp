@@ -10,7 +10,7 @@ namespace {
 // rest of the line is skipped unread into memory. A view of the stream's buffer when the
 // date holds no quote, else of scratch.
 std::string_view ReadDate(platform::TextInputStream& stream, std::string& scratch) {
-    const std::string_view field = stream.ReadLineUntil(',');
+    const std::string_view field = stream.ReadLineUntil(',', kLongestLine);
     if (field.find('"') == std::string_view::npos) return field;
     scratch = pgLog::StripQuotes(field);
     return scratch;
@@ -23,7 +23,7 @@ void pgLog::CreateBlockArray() {
     // An empty file has no heading line: the lists keep the headings they have.
     if (stream.IsEOF()) return;
 
-    std::vector<std::string> fields = SplitFields(stream.ReadLine());
+    std::vector<std::string> fields = SplitFields(stream.ReadLineView(kLongestLine));
     lbDates->SetHeading(0, StripQuotes(fields[0]));
     fields.erase(fields.begin());
     // A log with more data columns than the table gets them all, so no field is hidden.

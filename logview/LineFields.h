@@ -3,6 +3,10 @@
 #include <string_view>
 #include <vector>
 
+// The bytes of a log line that are read: no real record comes near it, and past it a
+// line of a hostile file is skipped rather than held in memory.
+inline constexpr std::size_t kLongestLine = 1 << 20;
+
 // Splits a log line at every ",": no quote handling, nothing trimmed, and an empty line
 // gives one empty field.
 inline std::vector<std::string> SplitFields(std::string_view line) {

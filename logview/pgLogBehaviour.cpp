@@ -40,7 +40,7 @@ void pgLog::lbDates_SelectionChanged(platform::WebListBox& /*sender*/) {
     logStream->SetPositionB(b.firstByte);
     lbData->DeleteAllRows();
     while (static_cast<std::int64_t>(logStream->PositionB()) < end) {
-        std::vector<std::string> fields = SplitFields(logStream->ReadLineView());
+        std::vector<std::string> fields = SplitFields(logStream->ReadLineView(kLongestLine));
         fields.erase(fields.begin());
         for (auto& field : fields) {
             if (field.find('"') != std::string::npos) field = StripQuotes(field);

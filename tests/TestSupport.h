@@ -98,7 +98,7 @@ inline std::vector<std::vector<std::string>> Rows(const platform::WebListBox& li
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < list.RowCount(); ++r) {
         std::vector<std::string> cells;
-        for (int c = 0; c < list.ColumnCount(); ++c) cells.push_back(list.Cell(r, c));
+        for (int c = 0; c < list.ColumnCount(); ++c) cells.emplace_back(list.Cell(r, c));
         rows.push_back(std::move(cells));
     }
     return rows;

@@ -311,50 +311,175 @@
       head.hidden = !control.props.hasHeading;
     }
 
-    function renderRows() {
+    // The rows this browser holds, by row number, for one version (gen) of the list's
+    // content; only those near the view are in the document.
+    let data = { gen: null, count: 0, rows: new Map() };
+    let rendered = { first: 0, last: 0 };
+    let rowHeight = 0;      // measured from rendered rows; the spacers stand in for the rest
+    let asked = null;       // { gen, first, at } of the request in flight
+    let frame = 0;
+    const OVERSCAN = 60;    // rows kept in the document beyond each edge of the view
+    const STEP = 20;        // the window moves in steps, so small scrolls rebuild nothing
+    const KEEP = 3000;      // rows held before those far from the view are let go
+    const MAX_HEIGHT = 15e6; // pixels: under every browser's cap on an element's height
+
+    const topSpacer = document.createElement('div');
+    const bottomSpacer = document.createElement('div');
+    topSpacer.className = bottomSpacer.className = 'fw-lb-spacer';
+    topSpacer.setAttribute('aria-hidden', 'true');
+    bottomSpacer.setAttribute('aria-hidden', 'true');
+
+    function estimatedRowHeight() { return rowHeight || Math.max(1, control.props.minRowHeight || 22); }
+
+    function takeRows(slice) {
+      if (!slice) return;
+      if (slice.gen !== data.gen) {
+        // New content: what we held is stale, and the list starts again from its top.
+        const fresh = data.gen !== null;
+        data = { gen: slice.gen, count: slice.count, rows: new Map() };
+        rendered = { first: 0, last: 0 };
+        asked = null;
+        if (fresh) scroller.scrollTop = 0;
+      }
+      data.count = slice.count;
+      (slice.cells || []).forEach((cells, i) => data.rows.set(slice.first + i, cells));
+      if (asked && asked.gen === slice.gen) asked = null;
+    }
+
+    // Where the rows stand. Browsers cap an element's height (Firefox near 17.9 million
+    // pixels), so a longer list scrolls through a compressed height: the scroll position
+    // maps linearly onto the rows, and the rows in the document are placed where that
+    // mapping puts them. Below the cap the mapping is exact: one row per row height.
+    function geometry() {
+      const est = estimatedRowHeight();
+      const view = Math.max(1, scroller.clientHeight - body.offsetTop);  // under the sticky heading
+      const total = Math.min(data.count * est, MAX_HEIGHT);
+      return { est, view, total, maxFirst: Math.max(0, data.count - view / est), maxScroll: Math.max(0, total - view) };
+    }
+    const rowAt = (top, g) => (g.maxScroll > 0 ? Math.min(g.maxFirst, top * g.maxFirst / g.maxScroll) : 0);
+    const scrollFor = (row, g) => (g.maxFirst > 0 ? Math.min(g.maxScroll, row * g.maxScroll / g.maxFirst) : 0);
+
+    // Scrolled to the very bottom shows the last rows, whatever the rows' real heights did to the total.
+    const atBottom = () => scroller.scrollTop > 0 &&
+      scroller.scrollTop + scroller.clientHeight >= scroller.scrollHeight - 1;
+    const currentRow = (g) => (atBottom() ? g.maxFirst : rowAt(Math.max(0, scroller.scrollTop), g));
+
+    function viewRange() {
+      const g = geometry();
+      const firstVisible = Math.floor(currentRow(g));
+      const visible = Math.ceil(g.view / g.est) + 1;
+      const first = Math.max(0, Math.floor((firstVisible - OVERSCAN) / STEP) * STEP);
+      const last = Math.min(data.count, Math.ceil((firstVisible + visible + OVERSCAN) / STEP) * STEP);
+      return { first, last: Math.max(first, last) };
+    }
+
+    // The spacers put the row that the scroll position maps to at the top of the view.
+    function place() {
+      const g = geometry();
+      const bottom = atBottom();
+      const top = Math.max(0, scroller.scrollTop);
+      const before = Math.round(Math.max(0, top - (currentRow(g) - rendered.first) * g.est));
+      topSpacer.style.height = before + 'px';
+      bottomSpacer.style.height = Math.round(Math.max(0, g.total - before - (rendered.last - rendered.first) * g.est)) + 'px';
+      if (bottom) scroller.scrollTop = scroller.scrollHeight;
+    }
+
+    function requestMissing(range) {
+      let missing = -1;
+      for (let r = range.first; r < range.last; r++) if (!data.rows.has(r)) { missing = r; break; }
+      if (missing < 0) return;
+      const now = Date.now();
+      if (asked && asked.gen === data.gen && asked.first === missing && now - asked.at < 3000) return;
+      asked = { gen: data.gen, first: missing, at: now };
+      sendEvent(control.id, 'Rows', missing);
+    }
+
+    function forgetFar(range) {
+      if (data.rows.size <= KEEP) return;
+      for (const r of data.rows.keys()) if (r < range.first - KEEP / 3 || r >= range.last + KEEP / 3) data.rows.delete(r);
+    }
+
+    function renderRows(force) {
+      const range = viewRange();
+      if (!force && range.first === rendered.first && range.last === rendered.last) {
+        place();
+        return;
+      }
       const fragment = document.createDocumentFragment();
-      const rows = control.props.rows || [];
       const count = columnCount();
-      rows.forEach((cells, r) => {
+      const headed = control.props.hasHeading ? 1 : 0;
+      for (let r = range.first; r < range.last; r++) {
+        const cells = data.rows.get(r);
         const row = document.createElement('div');
         row.className = 'fw-lb-row';
         row.setAttribute('role', 'row');
+        row.setAttribute('aria-rowindex', String(r + 1 + headed));
         row.dataset.row = String(r);
         row.style.background = r % 2 === 0 ? control.props.primaryRowColor : control.props.alternateRowColor;
         row.style.minHeight = control.props.minRowHeight + 'px';
-        for (let i = 0; i < count; i++) row.appendChild(cell('gridcell', cells[i] || '', i));
+        if (!cells) { row.classList.add('fw-lb-pending'); row.setAttribute('aria-busy', 'true'); }
+        for (let i = 0; i < count; i++) row.appendChild(cell('gridcell', cells ? (cells[i] || '') : '', i));
         fragment.appendChild(row);
-      });
+      }
       body.textContent = '';
-      body.appendChild(fragment);
-      el.setAttribute('aria-rowcount', String(rows.length + (control.props.hasHeading ? 1 : 0)));
+      body.append(topSpacer, fragment, bottomSpacer);
+      const rows = range.last - range.first;
+      if (rows > 0) {
+        // Rows may wrap (multiline), so the spacers use the height the rows really take.
+        const measured = (bottomSpacer.offsetTop - topSpacer.offsetTop - topSpacer.offsetHeight) / rows;
+        if (measured > 0) rowHeight = measured;
+      }
+      rendered = { first: range.first, last: range.last };
+      place();
+      el.setAttribute('aria-rowcount', String(data.count + headed));
       renderSelection(false);
+      requestMissing(range);
+      forgetFar(range);
+    }
+
+    function rowElement(index) {
+      return body.querySelector('.fw-lb-row[data-row="' + index + '"]');
     }
 
     function renderSelection(reveal) {
       const index = control.props.listIndex;
-      Array.prototype.forEach.call(body.children, (row, r) => {
-        const selected = r === index;
+      Array.prototype.forEach.call(body.children, (row) => {
+        if (!row.dataset.row) return;
+        const selected = Number(row.dataset.row) === index;
         row.classList.toggle('fw-selected', selected);
         row.setAttribute('aria-selected', selected ? 'true' : 'false');
-        if (selected && reveal) row.scrollIntoView({ block: 'nearest' });
       });
+      if (!reveal || index < 0 || index >= data.count) return;
+      // Scrolled through the row mapping, so that a compressed list reveals the right row too.
+      const row = rowElement(index);
+      const viewTop = scroller.scrollTop + body.offsetTop;
+      const viewBottom = scroller.scrollTop + scroller.clientHeight;
+      if (row && row.offsetTop >= viewTop && row.offsetTop + row.offsetHeight <= viewBottom) return;
+      const g = geometry();
+      const above = row ? row.offsetTop < viewTop : index < rowAt(scroller.scrollTop, g);
+      scroller.scrollTop = scrollFor(above ? index : index + 1 - g.view / g.est, g);
+      renderRows(true);
     }
 
     function renderColumns() {
       const template = (control.props.columnWidths || []).map(track).join(' ');
       el.style.setProperty('--fw-columns', template);
       renderHead();
-      renderRows();
+      renderRows(true);
     }
 
     function select(index) {
-      const rows = control.props.rows || [];
-      if (index < 0 || index >= rows.length || index === control.props.listIndex) return;
+      if (index < 0 || index >= data.count || index === control.props.listIndex) return;
       control.props.listIndex = index;
       renderSelection(true);
       sendEvent(control.id, 'SelectionChanged', index);
     }
+
+    scroller.addEventListener('scroll', () => {
+      if (frame) return;
+      frame = requestAnimationFrame(() => { frame = 0; renderRows(false); });
+    });
+    if (window.ResizeObserver) new ResizeObserver(() => renderRows(false)).observe(scroller);
 
     body.addEventListener('click', (e) => {
       if (!control.props.enabled) return;
@@ -363,7 +488,7 @@
     });
     el.addEventListener('keydown', (e) => {
       if (!control.props.enabled) return;
-      const rows = (control.props.rows || []).length;
+      const rows = data.count;
       if (!rows) return;
       const index = control.props.listIndex;
       if (e.key === 'ArrowDown') select(index < 0 ? 0 : Math.min(index + 1, rows - 1));
@@ -373,13 +498,14 @@
     });
 
     control.update = (changed) => {
+      if ('rows' in changed) takeRows(control.props.rows);
       if ('columnWidths' in changed) renderColumns();
       else {
         if ('headings' in changed || 'hasHeading' in changed) renderHead();
         if ('rows' in changed || 'primaryRowColor' in changed || 'alternateRowColor' in changed ||
-            'minRowHeight' in changed) renderRows();
+            'minRowHeight' in changed || 'hasHeading' in changed) renderRows(true);
       }
-      if ('multiline' in changed) el.classList.toggle('fw-multiline', !!control.props.multiline);
+      if ('multiline' in changed) { el.classList.toggle('fw-multiline', !!control.props.multiline); rowHeight = 0; }
       if ('listIndex' in changed) renderSelection(true);
     };
   }

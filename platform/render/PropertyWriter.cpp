@@ -10,24 +10,35 @@ PropertyWriter::PropertyWriter(bool everything, const std::vector<std::string_vi
     : everything_(everything), pending_(pending), impl_(std::make_unique<Impl>()) {}
 PropertyWriter::~PropertyWriter() = default;
 
-bool PropertyWriter::Wanted(std::string_view name) const {
+bool PropertyWriter::Wants(std::string_view name) const {
     return everything_ || std::find(pending_.begin(), pending_.end(), name) != pending_.end();
 }
 
 void PropertyWriter::Write(std::string_view name, int value) {
-    if (Wanted(name)) impl_->object[std::string(name)] = value;
+    if (Wants(name)) impl_->object[std::string(name)] = value;
 }
 void PropertyWriter::Write(std::string_view name, bool value) {
-    if (Wanted(name)) impl_->object[std::string(name)] = value;
+    if (Wants(name)) impl_->object[std::string(name)] = value;
 }
 void PropertyWriter::Write(std::string_view name, const std::string& value) {
-    if (Wanted(name)) impl_->object[std::string(name)] = value;
+    if (Wants(name)) impl_->object[std::string(name)] = value;
 }
 void PropertyWriter::Write(std::string_view name, const std::vector<std::string>& value) {
-    if (Wanted(name)) impl_->object[std::string(name)] = value;
+    if (Wants(name)) impl_->object[std::string(name)] = value;
 }
 void PropertyWriter::Write(std::string_view name, const std::vector<std::vector<std::string>>& value) {
-    if (Wanted(name)) impl_->object[std::string(name)] = value;
+    if (Wants(name)) impl_->object[std::string(name)] = value;
+}
+void PropertyWriter::Write(std::string_view name, const RowWindow& value) {
+    if (!Wants(name)) return;
+    Json rows = Json::array();
+    for (const auto& row : value.cells) {
+        Json cells = Json::array();
+        for (std::string_view cell : row) cells.push_back(std::string(cell));
+        rows.push_back(std::move(cells));
+    }
+    impl_->object[std::string(name)] =
+        Json{{"count", value.count}, {"gen", value.generation}, {"first", value.first}, {"cells", std::move(rows)}};
 }
 void PropertyWriter::WriteAlways(std::string_view name, const std::string& value) {
     if (everything_) impl_->object[std::string(name)] = value;

@@ -77,7 +77,7 @@ void TextInputStream::SkipLineFeedAfterCarriageReturn() {
     if (buffer_[static_cast<std::size_t>(pos_ - bufferStart_)] == '\n') ++pos_;
 }
 
-std::string_view TextInputStream::ReadLineImpl(int stop) {
+std::string_view TextInputStream::ReadLineImpl(int stop, std::size_t maxBytes) {
     spill_.clear();
     bool spilled = false;  // the result so far lives in spill_ (the buffer was refilled)
     bool stopped = false;  // the stop byte was seen: the rest of the line is only skipped
@@ -99,6 +99,11 @@ std::string_view TextInputStream::ReadLineImpl(int stop) {
                     take = static_cast<std::size_t>(static_cast<const char*>(s) - data);
                     stopped = true;
                 }
+            }
+            const std::size_t kept = spilled ? spill_.size() : 0;  // never more than maxBytes
+            if (take > maxBytes - kept) {
+                take = maxBytes - kept;
+                stopped = true;
             }
         }
         if (!terminated) {

@@ -21,13 +21,19 @@ public:
 
     explicit TextInputStream(std::unique_ptr<ByteSource> source, std::size_t bufferSize = 256 * 1024);
 
-    // The next line without its terminator; the empty text at end of file.
-    std::string ReadLine() { return std::string(ReadLineView()); }
+    static constexpr std::size_t kWholeLine = SIZE_MAX;
+
+    // The next line without its terminator; the empty text at end of file. Past maxBytes
+    // the rest of the line is skipped, never held in memory: one line of a hostile file
+    // cannot take all of it.
+    std::string ReadLine(std::size_t maxBytes = kWholeLine) { return std::string(ReadLineView(maxBytes)); }
     // As ReadLine, without a copy; the view is valid until the next call on the stream.
-    std::string_view ReadLineView() { return ReadLineImpl(-1); }
+    std::string_view ReadLineView(std::size_t maxBytes = kWholeLine) { return ReadLineImpl(-1, maxBytes); }
     // As ReadLineView, but only the line's text before the first stop byte (the whole
-    // line if it has none); the rest of the line is skipped, never held in memory.
-    std::string_view ReadLineUntil(char stop) { return ReadLineImpl(static_cast<unsigned char>(stop)); }
+    // line if it has none); the rest of the line is skipped.
+    std::string_view ReadLineUntil(char stop, std::size_t maxBytes = kWholeLine) {
+        return ReadLineImpl(static_cast<unsigned char>(stop), maxBytes);
+    }
 
     // Moves past the following lines that begin with prefix and end with LF or CR LF, up
     // to the first that does not; returns how many. A line it is unsure of (one that
@@ -42,7 +48,7 @@ public:
 
 private:
     bool InBuffer() const { return pos_ >= bufferStart_ && pos_ - bufferStart_ < bufferLength_; }
-    std::string_view ReadLineImpl(int stop);  // stop: a byte value, or -1 for none
+    std::string_view ReadLineImpl(int stop, std::size_t maxBytes);  // stop: a byte value, or -1 for none
     bool Fill();                      // loads the buffer at pos_; false at end of data
     // Buffer index of the next LF (or CR) at or after pos_, or bufferLength_ if none.
     std::size_t NextLineFeed() { return NextByte('\n', lf_); }

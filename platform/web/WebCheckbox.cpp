@@ -14,7 +14,9 @@ void WebCheckbox::SetValue(bool value) {
 }
 
 void WebCheckbox::HandleBrowserEvent(const BrowserEvent& event) {
-    if (event.name == "ValueChanged" && event.flag) SetValue(*event.flag);
+    if (event.name != "ValueChanged" || !event.flag) return;
+    SetValue(*event.flag);
+    if (value_ == *event.flag) UnmarkPending("value");  // unless a handler set it back
 }
 
 void WebCheckbox::WriteProperties(render::PropertyWriter& w) const {

@@ -101,6 +101,9 @@ public:
     bool AcceptsEvents() const;
     // An event from the browser; unknown events are ignored. Exceptions leave to the caller.
     virtual void HandleBrowserEvent(const BrowserEvent& event);
+    // True for an event that only asks to see more of the control (rows scrolled into
+    // view); it changes nothing, so it is served even while the control is disabled.
+    virtual bool IsViewRequest(const BrowserEvent&) const { return false; }
 
     // --- the renderer's side of pending changes ---
     const std::vector<std::string_view>& PendingChanges() const { return pending_; }
@@ -118,6 +121,9 @@ protected:
         MarkPending(property);
     }
     void MarkPending(std::string_view property);
+    // For a value the browser itself reported: it already shows it, and an echo that
+    // arrived after the user's next key press would undo that press.
+    void UnmarkPending(std::string_view property) { std::erase(pending_, property); }
 
 private:
     std::string_view kind_;

@@ -1,5 +1,6 @@
 #include "platform/web/WebListBox.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/render/PropertyWriter.h"
@@ -7,6 +8,20 @@
 
 namespace platform {
 namespace {
+// What one message carries at most; the browser asks again as it scrolls.
+constexpr std::size_t kWindowRows = 300;
+constexpr std::uint64_t kWindowBytes = 1 << 20;
+// A cell is sent cut to this length: no table cell shows more, and one hostile cell
+// must not make a message of hundreds of megabytes.
+constexpr std::size_t kCellBytes = 64 * 1024;
+
+std::string_view Shown(std::string_view cell) {
+    if (cell.size() <= kCellBytes) return cell;
+    std::size_t cut = kCellBytes;
+    while (cut > 0 && (static_cast<unsigned char>(cell[cut]) & 0xC0) == 0x80) --cut;  // not mid-character
+    return cell.substr(0, cut);
+}
+
 std::string Hex(int rgb) {
     char text[8];
     std::snprintf(text, sizeof text, "#%06x", rgb & 0xFFFFFF);
@@ -26,11 +41,10 @@ void WebListBox::SetColumnCount(int count) {
     if (count == ColumnCount()) return;
     widths_.resize(static_cast<std::size_t>(count), "*");
     headings_.resize(static_cast<std::size_t>(count));
-    for (auto& row : rows_)
-        if (row.size() > widths_.size()) row.resize(widths_.size());
+    rows_.Truncate(widths_.size());
     MarkPending("columnWidths");
     MarkPending("headings");
-    MarkPending("rows");
+    RowsChanged();
 }
 
 void WebListBox::SetColumnWidths(const std::string& widths) {
@@ -89,27 +103,48 @@ void WebListBox::SetSelectionStyle(std::shared_ptr<WebStyle> style) {
     MarkPending("selectionStyle");
 }
 
-void WebListBox::AddRow(std::vector<std::string> cells) {
-    if (cells.size() > widths_.size()) cells.resize(widths_.size());
-    rows_.push_back(std::move(cells));
+void WebListBox::RowsChanged() {
+    ++generation_;
+    windowFirst_ = -1;
     MarkPending("rows");
+}
+
+void WebListBox::AddRow(std::vector<std::string> cells) {
+    rows_.Add(cells, widths_.size());
+    RowsChanged();
 }
 
 void WebListBox::DeleteAllRows() {
     if (rows_.empty() && listIndex_ == -1) return;
-    rows_.clear();
+    rows_.Clear();
     listIndex_ = -1;
-    MarkPending("rows");
+    RowsChanged();
     MarkPending("listIndex");
 }
 
-const std::string& WebListBox::Cell(int row, int column) const {
-    static const std::string empty;
+std::string_view WebListBox::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount())
         throw OutOfBoundsException("row " + std::to_string(row) + " of " + std::to_string(RowCount()));
     CheckColumn(column);
-    const auto& cells = rows_[static_cast<std::size_t>(row)];
-    return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)] : empty;
+    return rows_.Cell(static_cast<std::size_t>(row), static_cast<std::size_t>(column));
+}
+
+render::RowWindow WebListBox::Window() const {
+    render::RowWindow window;
+    window.count = RowCount();
+    window.generation = generation_;
+    long long first = windowFirst_;
+    if (first < 0) first = listIndex_ < 0 ? 0 : listIndex_ - static_cast<long long>(kWindowRows / 2);
+    first = std::clamp(first, 0LL, std::max(0LL, window.count - 1));
+    window.first = first;
+    std::uint64_t bytes = 0;
+    for (auto r = static_cast<std::size_t>(first);
+         r < rows_.size() && window.cells.size() < kWindowRows && (window.cells.empty() || bytes < kWindowBytes); ++r) {
+        auto& cells = window.cells.emplace_back();
+        for (std::size_t c = 0; c < rows_.CellCount(r); ++c) cells.push_back(Shown(rows_.Cell(r, c)));
+        bytes += rows_.RowBytes(r);
+    }
+    return window;
 }
 
 void WebListBox::SetListIndex(int index) {
@@ -122,10 +157,18 @@ void WebListBox::SetListIndex(int index) {
 }
 
 void WebListBox::HandleBrowserEvent(const BrowserEvent& event) {
+    if (event.name == "Rows" && event.number) {
+        // The browser scrolled to rows it does not hold. Any row number is safe: the window is clamped.
+        windowFirst_ = std::max(0LL, *event.number);
+        MarkPending("rows");
+        return;
+    }
     if (event.name != "SelectionChanged" || !event.number) return;
     // A stale or forged index is ignored rather than trusted.
     if (*event.number < -1 || *event.number >= RowCount()) return;
-    SetListIndex(static_cast<int>(*event.number));
+    const int chosen = static_cast<int>(*event.number);
+    SetListIndex(chosen);
+    if (listIndex_ == chosen) UnmarkPending("listIndex");  // unless a handler chose otherwise
 }
 
 void WebListBox::WriteProperties(render::PropertyWriter& w) const {
@@ -139,7 +182,7 @@ void WebListBox::WriteProperties(render::PropertyWriter& w) const {
     w.Write("multiline", multiline_);
     w.Write("headerStyle", headerStyle_->Name());
     w.Write("selectionStyle", selectionStyle_->Name());
-    w.Write("rows", rows_);
+    if (w.Wants("rows")) w.Write("rows", Window());
     w.Write("listIndex", listIndex_);
 }
 

@@ -3,11 +3,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/web/ListRows.h"
 #include "platform/web/WebControl.h"
+
+namespace platform::render {
+struct RowWindow;
+}
 
 namespace platform {
 
 // A list of rows of text cells under an optional heading row, rendered as an ARIA grid.
+// The browser holds only the rows near its view and asks for others as it scrolls, so a
+// list of a million rows costs the browser what a screenful does.
 // Column widths are texts: a number of pixels ("100"), a percentage ("25%"), a share of
 // what fixed columns leave ("*", "2*"), and "0" for a column that takes no space.
 class WebListBox : public WebControl {
@@ -46,8 +53,8 @@ public:
     void DeleteAllRows();
     int RowCount() const { return static_cast<int>(rows_.size()); }
     // The text of column 0 of a row.
-    const std::string& List(int row) const { return Cell(row, 0); }
-    const std::string& Cell(int row, int column) const;
+    std::string_view List(int row) const { return Cell(row, 0); }
+    std::string_view Cell(int row, int column) const;
 
     int ListIndex() const { return listIndex_; }
     // -1 selects nothing. A different value raises SelectionChanged at once.
@@ -56,6 +63,7 @@ public:
     Event<WebListBox&> SelectionChanged;
 
     void HandleBrowserEvent(const BrowserEvent& event) override;
+    bool IsViewRequest(const BrowserEvent& event) const override { return event.name == "Rows"; }
     void WriteProperties(render::PropertyWriter& writer) const override;
 
 private:
@@ -65,7 +73,13 @@ private:
 
     std::vector<std::string> widths_{"*"};
     std::vector<std::string> headings_{""};
-    std::vector<std::vector<std::string>> rows_;
+    // Row texts changed: the browser drops what it holds, and gets the rows around the selection.
+    void RowsChanged();
+    render::RowWindow Window() const;
+
+    ListRows rows_;
+    long long generation_ = 0;  // bumped whenever the rows' content changes
+    long long windowFirst_ = -1;  // the row the browser asked for; -1: around the selection
     bool hasHeading_ = false;
     int primaryRowColor_ = 0xFFFFFF;
     int alternateRowColor_ = 0xFFFFFF;

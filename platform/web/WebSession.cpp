@@ -187,11 +187,12 @@ void WebSession::ShowErrorDialog() {
 
 void WebSession::DispatchEvent(const std::string& controlId, const BrowserEvent& event) {
     WebControl* control = FindControl(controlId);
-    // Only controls of the page on show, visible and enabled, take events from a browser.
+    // Only controls of the page on show, visible and enabled, take events from a browser;
+    // a disabled one may still be scrolled.
     bool onPage = false;
     for (const WebControl* c = control; c; c = c->Parent())
         if (c == currentPage_) onPage = true;
-    if (!control || !onPage || !control->AcceptsEvents()) {
+    if (!control || !onPage || (!control->AcceptsEvents() && !control->IsViewRequest(event))) {
         ++ignoredEvents_;
         return;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "../TestSupport.h"
+#include "logview/LineFields.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ Rows Table(const platform::WebListBox& list, int n) {
     Rows rows;
     for (int r = 0; r < list.RowCount(); ++r) {
         std::vector<std::string> cells;
-        for (int c = 0; c < n; ++c) cells.push_back(list.Cell(r, c));
+        for (int c = 0; c < n; ++c) cells.emplace_back(list.Cell(r, c));
         rows.push_back(std::move(cells));
     }
     return rows;
@@ -19,7 +20,7 @@ Rows Table(const platform::WebListBox& list, int n) {
 
 std::vector<std::string> Dates(const pgLog& page) {
     std::vector<std::string> dates;
-    for (int r = 0; r < page.lbDates->RowCount(); ++r) dates.push_back(page.lbDates->List(r));
+    for (int r = 0; r < page.lbDates->RowCount(); ++r) dates.emplace_back(page.lbDates->List(r));
     return dates;
 }
 
@@ -188,4 +189,22 @@ TEST(LogPage, DownloadIsTheLogAsItWasWhenTheLastPageOpened) {
     const auto response = viewer.harness.Get(urls[0][0]);
     EXPECT_EQ(response.status, 200);
     EXPECT_EQ(*response.body, "D,X\nA,1\nB,2\n");
+}
+
+TEST(LogPage, AMonstrousLineIsCutAndTheLinesAfterItStayExact) {
+    const std::string giant(3 << 20, 'g');  // 3 MiB with no comma: a date and a record at once
+    brixtest::TempRoot root;
+    root.WriteLog("Date,X\nA," + giant + ",tail\n" + giant + "\nB,1\n");
+    brixtest::Viewer viewer;
+    auto browser = viewer.Open();
+    pgLog& page = browser.page();
+    const auto dates = Dates(page);
+    ASSERT_EQ(dates.size(), 3u);
+    EXPECT_EQ(dates[1].size(), kLongestLine) << "the date is read only so far";
+    EXPECT_EQ(dates[2], "B");
+    EXPECT_EQ(Table(*page.lbData, 1), (Rows{{"1"}}));
+    viewer.Select(browser, 0);
+    ASSERT_EQ(page.lbData->RowCount(), 1);
+    EXPECT_EQ(page.lbData->Cell(0, 0).size(), kLongestLine - 2) << "the record is cut, the date's two bytes included";
+    EXPECT_EQ(page.lbData->Cell(0, 1), "") << "what lay past the cut is not shown";
 }

@@ -93,7 +93,8 @@ TEST(Renderer, OnlyChangedPropertiesGoBackInOneBatch) {
     const auto& changed = batch[0]["controls"];
     ASSERT_EQ(changed.size(), 1u);
     EXPECT_EQ(changed[0]["left"], 9);
-    EXPECT_EQ(changed[0]["rows"], json({{"a", "b"}, {"c"}}));
+    EXPECT_EQ(changed[0]["rows"]["cells"], json({{"a", "b"}, {"c"}}));
+    EXPECT_EQ(changed[0]["rows"]["count"], 2);
     EXPECT_EQ(changed[0].size(), 3u) << changed[0].dump();  // id, left, rows
 }
 
@@ -121,7 +122,7 @@ TEST(Renderer, InvalidUtf8IsReplacedNotFatal) {
     Fixture f;
     const auto batch = f.Press([&] { f.app.page->list->AddRow({std::string("a\xff" "b"), std::string("\xc3")}); });
     ASSERT_EQ(batch.size(), 1u);
-    EXPECT_EQ(batch[0]["controls"][0]["rows"], json::array({json::array({"a\xEF\xBF\xBD" "b", "\xEF\xBF\xBD"})}));
+    EXPECT_EQ(batch[0]["controls"][0]["rows"]["cells"], json::array({json::array({"a\xEF\xBF\xBD" "b", "\xEF\xBF\xBD"})}));
 }
 
 TEST(Renderer, EventsForUnknownHiddenOrDisabledControlsAreIgnored) {
@@ -147,4 +148,105 @@ TEST(Renderer, EventsForUnknownHiddenOrDisabledControlsAreIgnored) {
     // A selection the list cannot have is not trusted.
     f.harness.Raise(*f.session, "list", "SelectionChanged", "5");
     EXPECT_EQ(f.app.page->list->ListIndex(), -1);
+}
+
+namespace {
+std::vector<std::vector<std::string>> Rows(int first, int count) {
+    std::vector<std::vector<std::string>> rows;
+    for (int r = first; r < first + count; ++r) rows.push_back({std::to_string(r), "x"});
+    return rows;
+}
+json RowsOf(const std::vector<json>& batch) {
+    EXPECT_EQ(batch.size(), 1u);
+    return batch.empty() ? json() : batch[0]["controls"][0]["rows"];
+}
+}  // namespace
+
+TEST(Renderer, ALongListGoesOutAWindowAtATimeAroundTheSelection) {
+    Fixture f;
+    auto& list = *f.app.page->list;
+    const auto filled = RowsOf(f.Press([&] {
+        for (int r = 0; r < 5000; ++r) list.AddRow({std::to_string(r), "x"});
+        list.SetListIndex(4999);
+    }));
+    EXPECT_EQ(filled["count"], 5000);
+    const int first = filled["first"];
+    EXPECT_LE(first, 4999);
+    EXPECT_LT(filled["cells"].size(), 1000u) << "not every row at once";
+    EXPECT_EQ(first + static_cast<int>(filled["cells"].size()), 5000) << "the selected last row is in it";
+    EXPECT_EQ(filled["cells"][0], json({std::to_string(first), "x"}));
+
+    // The browser scrolls: the rows it asks for come back under the same version.
+    const std::string id = list.ControlID();
+    f.channel->TakeMessages();
+    for (const auto& [asked, expectFirst] : std::vector<std::pair<long long, int>>{{2000, 2000}, {-5, 0}, {99999, 4999}}) {
+        f.harness.Message(*f.session, R"({"t":"event","id":")" + id + R"(","name":"Rows","value":)" +
+                                          std::to_string(asked) + "}");
+        const auto messages = f.channel->TakeMessages();
+        ASSERT_EQ(messages.size(), 1u) << asked;
+        const json window = json::parse(messages[0])["controls"][0]["rows"];
+        EXPECT_EQ(window["gen"], filled["gen"]);
+        EXPECT_EQ(window["first"], expectFirst) << asked;
+        EXPECT_EQ(window["cells"][0][0], std::to_string(expectFirst));
+    }
+
+    // New content is a new version, from the top when nothing is selected.
+    const auto refilled = RowsOf(f.Press([&] {
+        list.DeleteAllRows();
+        for (const auto& row : Rows(0, 3)) list.AddRow(row);
+    }));
+    EXPECT_NE(refilled["gen"], filled["gen"]);
+    EXPECT_EQ(refilled["first"], 0);
+    EXPECT_EQ(refilled["cells"], json(Rows(0, 3)));
+}
+
+TEST(Renderer, AHugeCellIsSentCutAtACharacterAndAWindowStaysSmall) {
+    Fixture f;
+    auto& list = *f.app.page->list;
+    std::string huge(200 * 1024, 'a');
+    huge[64 * 1024 - 1] = '\xC3';  // a two-byte character across the cut
+    huge[64 * 1024] = '\xA9';
+    const auto window = RowsOf(f.Press([&] {
+        for (int r = 0; r < 100; ++r) list.AddRow({huge, "x"});
+    }));
+    EXPECT_EQ(list.Cell(0, 0).size(), huge.size()) << "the list itself keeps the whole text";
+    const std::string sent = window["cells"][0][0];
+    EXPECT_EQ(sent, std::string(64 * 1024 - 1, 'a'));
+    EXPECT_LT(window["cells"].size(), 100u) << "a window is bounded in bytes as well as rows";
+    EXPECT_GE(window["cells"].size(), 1u);
+}
+
+TEST(Renderer, ADisabledListCanStillBeScrolledButNotChosenFrom) {
+    Fixture f;
+    auto& list = *f.app.page->list;
+    f.harness.Within(*f.session, [&] {
+        for (const auto& row : Rows(0, 1000)) list.AddRow(row);
+        list.SetEnabled(false);
+    });
+    f.channel->TakeMessages();
+    f.harness.Raise(*f.session, "list", "SelectionChanged", "3");
+    EXPECT_EQ(f.harness.Within(*f.session, [&] { return list.ListIndex(); }), -1);
+    f.harness.Raise(*f.session, "list", "Rows", "700");
+    const auto messages = f.channel->TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(json::parse(messages[0])["controls"][0]["rows"]["first"], 700);
+}
+
+TEST(Renderer, WhatTheBrowserReportedIsNotEchoedUnlessAHandlerChangedIt) {
+    Fixture f;
+    auto& list = *f.app.page->list;
+    f.harness.Within(*f.session, [&] {
+        for (const auto& row : Rows(0, 10)) list.AddRow(row);
+        list.SelectionChanged.Connect([&](platform::WebListBox& l) {
+            if (l.ListIndex() == 9) l.SetListIndex(0);  // the last row is not to be chosen
+        });
+    });
+    f.channel->TakeMessages();
+    f.harness.Raise(*f.session, "list", "SelectionChanged", "4");
+    for (const auto& m : f.channel->TakeMessages())
+        for (const auto& c : json::parse(m)["controls"]) EXPECT_FALSE(c.contains("listIndex")) << m;
+    f.harness.Raise(*f.session, "list", "SelectionChanged", "9");
+    const auto messages = f.channel->TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(json::parse(messages[0])["controls"][0]["listIndex"], 0);
 }

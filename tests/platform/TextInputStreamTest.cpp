@@ -151,3 +151,18 @@ TEST(TextInputStream, SkippingLinesByPrefixNeverPassesAnotherLine) {
         }
     }
 }
+
+TEST(TextInputStream, ALimitedReadKeepsThePrefixAndSkipsTheRestOfTheLine) {
+    const std::string log = std::string(40, 'a') + ",b\r\nxy\rlast";
+    for (const std::size_t buffer : {2u, 3u, 7u, 64u * 1024u}) {
+        TextInputStream stream(std::make_unique<MemorySource>(log), buffer);
+        EXPECT_EQ(stream.ReadLineView(5), "aaaaa") << buffer;
+        EXPECT_EQ(stream.PositionB(), 44u) << "past the CR LF, exactly: " << buffer;
+        EXPECT_EQ(stream.ReadLineUntil(',', 1), "x") << buffer;
+        EXPECT_EQ(stream.PositionB(), 47u) << buffer;
+        EXPECT_EQ(stream.ReadLine(100), "last") << buffer;
+        EXPECT_TRUE(stream.IsEOF());
+        stream.SetPositionB(0);
+        EXPECT_EQ(stream.ReadLineUntil(',', 100), std::string(40, 'a')) << "a stop byte before the limit wins";
+    }
+}
