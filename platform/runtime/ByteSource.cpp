@@ -33,4 +33,10 @@ std::size_t FileByteSource::ReadAt(std::uint64_t offset, std::span<char> into) {
     }
 }
 
+std::uint64_t FileByteSource::Size() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) throw IOException("cannot read the size of " + path_ + ": " + std::strerror(errno));
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
 }  // namespace platform

@@ -26,6 +26,8 @@ public:
     FileByteSource& operator=(const FileByteSource&) = delete;
 
     std::size_t ReadAt(std::uint64_t offset, std::span<char> into) override;
+    // The file's length now; it may grow while it is read.
+    std::uint64_t Size() const;
 
 private:
     int fd_ = -1;

@@ -1,5 +1,7 @@
 #include "platform/web/WebFile.h"
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <mutex>
 
@@ -27,17 +29,23 @@ std::shared_ptr<WebFileDirectory>& TheDirectory() {
 
 std::string ReadWholeFile(const std::string& nativePath) {
     FileByteSource source(nativePath);
-    std::string content;
+    // Sized once, so a big log costs one copy of itself, not the twice that growing and
+    // trimming a buffer would take at its peak. A file that grows meanwhile is read on
+    // to its end all the same.
+    std::string content(static_cast<std::size_t>(source.Size()), '\0');
     std::uint64_t offset = 0;
-    for (;;) {
-        const std::size_t chunk = 1 << 20;
-        content.resize(static_cast<std::size_t>(offset) + chunk);
-        const std::size_t n = source.ReadAt(offset, std::span<char>(content.data() + offset, chunk));
+    while (offset < content.size()) {
+        const std::size_t want = std::min<std::size_t>(1 << 20, content.size() - static_cast<std::size_t>(offset));
+        const std::size_t n = source.ReadAt(offset, std::span<char>(content.data() + offset, want));
+        if (n == 0) break;  // it shrank
         offset += n;
-        if (n == 0) break;
     }
     content.resize(static_cast<std::size_t>(offset));
-    content.shrink_to_fit();
+    std::array<char, 64 * 1024> more;
+    while (const std::size_t n = source.ReadAt(offset, more)) {
+        content.append(more.data(), n);
+        offset += n;
+    }
     return content;
 }
 
