@@ -1,5 +1,7 @@
 // Times the date index pass over synthetic logs against a plain read-and-memchr of the
 // same file in the same run, and the filling of the table for one date of 2,000 lines.
+// Then one date of a million records: the time to show it, the memory its rows take,
+// and the size of what goes to the browser.
 //
 //   bench_date_index [size in MB ...]      (default: 100 1000)
 #include <fcntl.h>
@@ -7,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -30,7 +33,8 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 // A log of about `bytes` bytes, lines ended by terminator: a heading of 21 fields, then
 // records whose dates come in runs of 2,000 to 4,000 lines; the first run has exactly 2,000.
-std::uint64_t WriteLog(const fs::path& path, std::uint64_t bytes, const char* terminator) {
+// With oneDate every record has the same date.
+std::uint64_t WriteLog(const fs::path& path, std::uint64_t bytes, const char* terminator, bool oneDate = false) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     std::string line = "Date,Time,Sample,Brix,Temp C,RI,Batch,Operator,Product,Tank,Line,Status,Min,Max,Corrected,"
                        "Ambient,Pressure,Flow,pH,Density,Notes";
@@ -39,7 +43,9 @@ std::uint64_t WriteLog(const fs::path& path, std::uint64_t bytes, const char* te
     std::uint32_t seed = 12345;
     int day = 0;
     while (written < bytes) {
-        const int run = day == 0 ? 2000 : 2000 + static_cast<int>((seed = seed * 1103515245 + 12345) % 2001);
+        const int run = oneDate ? INT_MAX
+                        : day == 0 ? 2000
+                                   : 2000 + static_cast<int>((seed = seed * 1103515245 + 12345) % 2001);
         char date[16];
         std::snprintf(date, sizeof date, "2026-%02d-%02d", 1 + (day / 28) % 12, 1 + day % 28);
         for (int i = 0; i < run && written < bytes; ++i) {
@@ -81,6 +87,13 @@ std::uint64_t ReadAndCount(const fs::path& path) {
     }
     ::close(fd);
     return lines;
+}
+
+double RssMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 long PeakRssMiB() {
@@ -141,6 +154,34 @@ int main(int argc, char** argv) {
                     terminator[0] == '\r' ? "CR LF" : "LF", static_cast<unsigned long long>(lines), index,
                     reference, index / reference, blocks, fill, PeakRssMiB());
         std::fflush(stdout);
+        fs::remove(log);
+    }
+
+    // One date of a million records, chosen in a browser's session.
+    {
+        const fs::path log = folder / "userdata.csv";
+        WriteLog(log, 128ull * 1000 * 1000, "\r\n", true);
+        auto session = std::dynamic_pointer_cast<Session>(harness.NewSession());
+        const auto channel = harness.Connect(*session);
+        harness.Within(*session, [&] {
+            pgLog& page = session->pgLog();
+            page.logStream = platform::TextInputStream::Open(platform::FolderItem("/userdata.csv"));
+            page.CreateBlockArray();
+            for (const auto& b : page.block) page.lbDates->AddRow({b.logDate});
+        });
+        channel->TakeMessages();
+        const double before = RssMiB();
+        const auto start = Clock::now();
+        harness.Raise(*session, "lbDates", "SelectionChanged", "0");
+        const double seconds = Seconds(Clock::now() - start);
+        const int rows = harness.Within(*session, [&] { return session->pgLog().lbData->RowCount(); });
+        std::size_t sent = 0;
+        for (const auto& message : channel->TakeMessages()) sent += message.size();
+        const double grown = RssMiB() - before;
+        std::printf("\none date of %d records (%.0f MB): shown in %.2f s; its rows hold %.1f MiB (%.0f bytes a row); "
+                    "%.1f KiB sent to the browser\n",
+                    rows, static_cast<double>(fs::file_size(log)) / 1e6, seconds, grown, grown * 1048576.0 / rows,
+                    static_cast<double>(sent) / 1024.0);
         fs::remove(log);
     }
     fs::remove_all(folder);
