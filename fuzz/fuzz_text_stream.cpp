@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes, any buffer size. The stream must never crash, every
-// position must move forward, and the lines with their terminators must add up to the input.
+// position must move forward, the lines with their terminators must add up to the input,
+// and a read limited in length must give the line's prefix and end where the line ends.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -36,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string line = stream.ReadLine();
         if (line.find('\n') != std::string::npos || line.find('\r') != std::string::npos) __builtin_trap();
         if (stream.PositionB() <= before) __builtin_trap();
+        // A limited read of the same line: its prefix, and the same position after.
+        const std::uint64_t after = stream.PositionB();
+        const std::size_t limit = (before + data[0]) % 7;
+        stream.SetPositionB(static_cast<std::int64_t>(before));
+        const std::string cut = stream.ReadLine(limit);
+        if (cut != line.substr(0, limit) || stream.PositionB() != after) __builtin_trap();
         textBytes += line.size();
     }
     if (stream.PositionB() != input.size()) __builtin_trap();

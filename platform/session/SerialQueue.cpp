@@ -1,5 +1,8 @@
 #include "platform/session/SerialQueue.h"
 
+#include <cstdio>
+#include <exception>
+
 #include "platform/session/WorkerPool.h"
 
 namespace platform::session {
@@ -28,7 +31,17 @@ void SerialQueue::Drain() {
             task = std::move(tasks_.front());
             tasks_.pop_front();
         }
-        task();
+        try {
+            task();
+        } catch (const std::exception& e) {
+            // Handlers' failures are reported where they run; this is the last guard, so
+            // that nothing one session does can end the process serving all the others.
+            std::fprintf(stderr, "Failure in a session's work: %s\n", e.what());
+            std::fflush(stderr);
+        } catch (...) {
+            std::fprintf(stderr, "Failure in a session's work\n");
+            std::fflush(stderr);
+        }
     }
 }
 

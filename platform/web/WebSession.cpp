@@ -22,6 +22,13 @@ std::string FirstLanguage(const std::string& acceptLanguage) {
     return acceptLanguage.substr(0, end);
 }
 
+// A message's text field, or empty when it is missing or not a text: a browser's message
+// is untrusted, and a wrong type must be ignored, never thrown.
+std::string TextField(const render::Json& message, const char* key) {
+    const auto found = message.find(key);
+    return found != message.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
 RuntimeException AsRuntimeException(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
@@ -154,18 +161,18 @@ void WebSession::HandleMessage(std::string_view text) {
         ++ignoredEvents_;
         return;
     }
-    const std::string kind = message.value("t", "");
+    const std::string kind = TextField(message, "t");
     if (kind == "event") {
         BrowserEvent event;
-        event.name = message.value("name", "");
+        event.name = TextField(message, "name");
         const auto value = message.find("value");
         if (value != message.end()) {
             if (value->is_boolean()) event.flag = value->get<bool>();
             else if (value->is_number_integer()) event.number = value->get<long long>();
         }
-        DispatchEvent(message.value("id", ""), event);
+        DispatchEvent(TextField(message, "id"), event);
     } else if (kind == "report") {
-        std::string report = message.value("text", "");
+        std::string report = TextField(message, "text");
         std::replace_if(report.begin(), report.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
         std::fprintf(stderr, "Error report from a browser: %s\n", report.c_str());
         std::fflush(stderr);

@@ -150,6 +150,23 @@ TEST(Renderer, EventsForUnknownHiddenOrDisabledControlsAreIgnored) {
     EXPECT_EQ(f.app.page->list->ListIndex(), -1);
 }
 
+TEST(Renderer, MessagesOfTheWrongShapeAreIgnoredNeverThrown) {
+    Fixture f;
+    const std::string button = f.app.page->button->ControlID();
+    const std::string list = f.app.page->list->ControlID();
+    for (const std::string& message : {
+             std::string(R"({"t":0})"), std::string(R"({"t":null})"), std::string("[]"), std::string("\"event\""),
+             R"({"t":"event","id":)" + std::string("7,\"name\":\"Action\"}"),
+             R"({"t":"event","id":")" + button + R"(","name":["Action"]})",
+             R"({"t":"event","id":")" + list + R"(","name":"SelectionChanged","value":"3"})",
+             R"({"t":"event","id":")" + list + R"(","name":"SelectionChanged","value":1e300})",
+             R"({"t":"event","id":")" + list + R"(","name":"Rows","value":18446744073709551615})",
+             std::string(R"({"t":"report","text":{"a":1}})")}) {
+        EXPECT_NO_THROW(f.harness.Message(*f.session, message)) << message;
+    }
+    EXPECT_EQ(f.app.page->list->ListIndex(), -1);
+}
+
 namespace {
 std::vector<std::vector<std::string>> Rows(int first, int count) {
     std::vector<std::vector<std::string>> rows;

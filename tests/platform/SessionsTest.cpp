@@ -5,7 +5,9 @@
 #include <future>
 #include <thread>
 
+#include "platform/session/SerialQueue.h"
 #include "platform/session/SessionRegistry.h"
+#include "platform/session/WorkerPool.h"
 #include "platform/testing/TestHarness.h"
 #include "platform/web/WebButton.h"
 #include "platform/web/WebPage.h"
@@ -155,4 +157,14 @@ TEST(Sessions, AReturningBrowserGetsThePageWholeAndShownRunsOnce) {
     EXPECT_NE(messages[0].find("changed while away"), std::string::npos);
     EXPECT_EQ(shown, 0) << "Shown belongs to the first showing only";
     EXPECT_TRUE(first->Messages().size() == 1u) << "nothing more went to the old channel";
+}
+
+TEST(Sessions, AFailingTaskEndsNeitherItsQueueNorTheProcess) {
+    platform::session::WorkerPool pool(1);
+    auto queue = std::make_shared<platform::session::SerialQueue>(pool);
+    std::promise<void> ran;
+    queue->Post([] { throw std::runtime_error("a broken message"); });
+    queue->Post([] { throw 42; });
+    queue->Post([&] { ran.set_value(); });
+    EXPECT_EQ(ran.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
