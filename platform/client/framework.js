@@ -491,9 +491,14 @@
       const rows = data.count;
       if (!rows) return;
       const index = control.props.listIndex;
-      if (e.key === 'ArrowDown') select(index < 0 ? 0 : Math.min(index + 1, rows - 1));
-      else if (e.key === 'ArrowUp') select(index < 0 ? rows - 1 : Math.max(index - 1, 0));
-      else return;
+      const page = Math.max(1, Math.floor(geometry().view / estimatedRowHeight()) - 1);
+      const from = (fallback) => (index < 0 ? fallback : index);
+      const target = {
+        ArrowDown: from(-1) + 1, ArrowUp: from(rows) - 1, PageDown: from(-1) + page, PageUp: from(rows) - page,
+        Home: 0, End: rows - 1,
+      }[e.key];
+      if (target === undefined) return;
+      select(Math.max(0, Math.min(target, rows - 1)));
       e.preventDefault();
     });
 

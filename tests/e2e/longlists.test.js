@@ -84,6 +84,20 @@ test('a log of 20,000 dates opens on the last, and the keys and clicks reach any
     await page.keyboard.press('ArrowDown');
     await waitForVisibleRow(page, 'lbDates', 4, date(4));
     assert.equal(await page.locator('[data-name="lbDates"] [aria-selected="true"]').textContent(), date(4));
+    // End and Home go to either end at once; a page down moves by a screenful.
+    const shows = (want) => page.waitForFunction((w) => document.querySelector(
+      '[data-name="lbData"] .fw-lb-body [role="gridcell"]')?.textContent === w, String(want));
+    await page.keyboard.press('End');
+    await waitForVisibleRow(page, 'lbDates', dates - 1, date(dates - 1));
+    await shows(dates - 1);
+    await page.keyboard.press('Home');
+    await waitForVisibleRow(page, 'lbDates', 0, date(0));
+    await shows(0);
+    await page.keyboard.press('PageDown');
+    const after = Number(await page.locator('[data-name="lbDates"] [aria-selected="true"]').getAttribute('data-row'));
+    assert.ok(after > 20 && after < 60, 'a page down went to row ' + after);
+    await waitForVisibleRow(page, 'lbDates', after, date(after));
+    await shows(after);
   } finally {
     await daemon.stop();
   }
