@@ -26,9 +26,6 @@ void PropertyWriter::Write(std::string_view name, const std::string& value) {
 void PropertyWriter::Write(std::string_view name, const std::vector<std::string>& value) {
     if (Wants(name)) impl_->object[std::string(name)] = value;
 }
-void PropertyWriter::Write(std::string_view name, const std::vector<std::vector<std::string>>& value) {
-    if (Wants(name)) impl_->object[std::string(name)] = value;
-}
 void PropertyWriter::Write(std::string_view name, const RowWindow& value) {
     if (!Wants(name)) return;
     Json rows = Json::array();

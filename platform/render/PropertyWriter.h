@@ -28,7 +28,6 @@ public:
     void Write(std::string_view name, bool value);
     void Write(std::string_view name, const std::string& value);
     void Write(std::string_view name, const std::vector<std::string>& value);
-    void Write(std::string_view name, const std::vector<std::vector<std::string>>& value);
     void Write(std::string_view name, const RowWindow& value);
     // Properties that exist only for the first paint (kind, parent).
     void WriteAlways(std::string_view name, const std::string& value);
