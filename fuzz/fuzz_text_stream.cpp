@@ -3,32 +3,17 @@
 // and a read limited in length must give the line's prefix and end where the line ends.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "platform/runtime/TextInputStream.h"
+#include "platform/testing/MemoryByteSource.h"
 
-namespace {
-class Bytes : public platform::ByteSource {
-public:
-    explicit Bytes(std::string data) : data_(std::move(data)) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<char> into) override {
-        if (offset >= data_.size()) return 0;
-        const std::size_t n = std::min<std::size_t>(into.size(), data_.size() - offset);
-        std::memcpy(into.data(), data_.data() + offset, n);
-        return n;
-    }
-
-private:
-    std::string data_;
-};
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
     const std::size_t buffer = 2 + data[0] % 64;
     const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
-    platform::TextInputStream stream(std::make_unique<Bytes>(input), buffer);
+    platform::TextInputStream stream(std::make_unique<platform::testing::MemoryByteSource>(input), buffer);
     std::uint64_t textBytes = 0;
     while (!stream.IsEOF()) {
         if ((stream.PositionB() + data[0]) % 3 == 0) stream.SkipLinesStartingWith("a,");

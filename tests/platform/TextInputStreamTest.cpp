@@ -1,33 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 #include "platform/runtime/FolderItem.h"
 #include "platform/runtime/RuntimeException.h"
 #include "platform/runtime/TextInputStream.h"
+#include "platform/testing/MemoryByteSource.h"
 
-using platform::ByteSource;
+using MemorySource = platform::testing::MemoryByteSource;
 using platform::TextInputStream;
 
 namespace {
-
-// Bytes in memory; fails on the read numbered failOnRead (1-based) when set.
-class MemorySource : public ByteSource {
-public:
-    explicit MemorySource(std::string bytes, int failOnRead = 0) : bytes_(std::move(bytes)), failOn_(failOnRead) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<char> into) override {
-        if (++reads_ == failOn_) throw platform::IOException("device gone");
-        if (offset >= bytes_.size()) return 0;
-        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
-        std::memcpy(into.data(), bytes_.data() + offset, n);
-        return n;
-    }
-
-private:
-    std::string bytes_;
-    int failOn_;
-    int reads_ = 0;
-};
 
 struct Line {
     std::string text;
