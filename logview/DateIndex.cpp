@@ -3,6 +3,7 @@
 #include "logview/LineFields.h"
 #include "logview/pgLog.h"
 #include "platform/runtime/Yield.h"
+#include "platform/web/Progress.h"
 
 namespace {
 
@@ -15,6 +16,24 @@ std::string_view ReadDate(platform::TextInputStream& stream, std::string& scratc
     scratch = pgLog::StripQuotes(field);
     return scratch;
 }
+
+// Tells the browser waiting for the page how far the pass has come, looking at the clock
+// only every few MiB so that the pass keeps its speed.
+class ReadingProgress {
+public:
+    explicit ReadingProgress(platform::TextInputStream& stream) : stream_(stream), length_(stream.Length()) {}
+    void Note() {
+        if (stream_.PositionB() < next_) return;
+        next_ = stream_.PositionB() + kStep;
+        platform::ReportProgress(stream_.PositionB(), length_);
+    }
+
+private:
+    static constexpr std::uint64_t kStep = 1 << 20;
+    platform::TextInputStream& stream_;
+    std::uint64_t length_;
+    std::uint64_t next_ = kStep;
+};
 
 }  // namespace
 
@@ -41,21 +60,25 @@ void pgLog::CreateBlockArray() {
     stream.SetPositionB(p0);
 
     std::int64_t runStart = p0;
+    std::uint64_t runLines = 0;
     std::string sameDate = currentDate + ",";  // a line that begins so has the current date
+    ReadingProgress progress(stream);
     while (!stream.IsEOF()) {
         const auto lineStart = static_cast<std::int64_t>(stream.PositionB());
         const std::string_view date = ReadDate(stream, scratch);
         if (date != currentDate) {
-            block.push_back(dateBlock{currentDate, runStart, lineStart - 1});
+            block.push_back(dateBlock{currentDate, runStart, lineStart - 1, runLines});
             currentDate.assign(date);
             sameDate = currentDate + ",";
             runStart = lineStart;
+            runLines = 0;
         }
         // The rest of the run at memory speed (the date holds no quote: they are stripped);
         // whatever it leaves goes through the lines above.
-        stream.SkipLinesStartingWith(sameDate);
+        runLines += 1 + stream.SkipLinesStartingWith(sameDate);
         if (stream.IsEOF())
-            block.push_back(dateBlock{currentDate, runStart, static_cast<std::int64_t>(stream.PositionB())});
+            block.push_back(dateBlock{currentDate, runStart, static_cast<std::int64_t>(stream.PositionB()), runLines});
+        progress.Note();
         platform::YieldToPendingWork();
     }
 }

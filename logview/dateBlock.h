@@ -10,4 +10,7 @@ public:
     // The byte before the next run's first line; for the file's last run, the file's
     // length. 64-bit so that logs of 2 GiB and more index correctly.
     std::int64_t lastByte = 0;
+    // How many lines the run has, as the index pass counted them: the table's row count
+    // when the date is shown, known without reading the run again.
+    std::uint64_t lineCount = 0;
 };

@@ -1,6 +1,6 @@
 #include "app/App.h"
 #include "app/Current.h"
-#include "logview/LineFields.h"
+#include "logview/DateRows.h"
 #include "logview/pgLog.h"
 #include "platform/runtime/Yield.h"
 
@@ -14,6 +14,7 @@ void pgLog::Event_Open() {
     }
     logStream = platform::TextInputStream::Open(*logFile);
     CreateBlockArray();
+    logStream->ReleaseBuffer();
     for (const dateBlock& entry : block) {
         lbDates->AddRow({entry.logDate});
         platform::YieldToPendingWork();
@@ -33,23 +34,11 @@ void pgLog::lbDates_SelectionChanged(platform::WebListBox& /*sender*/) {
         return;
     }
     const dateBlock& b = block.at(static_cast<std::size_t>(row));
-    // Up to the next run's first byte, so that a one-byte last line (a bare line feed) is shown.
+    // Up to the next run's first byte, so that a one-byte last line (a bare LF) is shown.
     const bool last = static_cast<std::size_t>(row) + 1 == block.size();
     const std::int64_t end = last ? b.lastByte : b.lastByte + 1;
-
-    logStream->SetPositionB(b.firstByte);
-    lbData->DeleteAllRows();
-    while (static_cast<std::int64_t>(logStream->PositionB()) < end) {
-        std::vector<std::string> fields = SplitFields(logStream->ReadLineView(kLongestLine));
-        fields.erase(fields.begin());
-        for (auto& field : fields) {
-            if (field.find('"') != std::string::npos) field = StripQuotes(field);
-            platform::YieldToPendingWork();
-        }
-        lbData->AddRow(std::move(fields));
-        platform::YieldToPendingWork();
-        if (logStream->IsEOF()) break;  // the file shrank under us: nothing more to show
-    }
+    // The rows are read from the log when the table sends them, by seeking into the run.
+    lbData->SetRows(std::make_unique<DateRows>(*logStream, b.firstByte, end, b.lineCount));
 }
 
 void pgLog::btDownload_Action(platform::WebButton& /*sender*/) {

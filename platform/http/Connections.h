@@ -6,6 +6,7 @@
 #include <boost/beast/websocket.hpp>
 
 #include <deque>
+#include <vector>
 #include <memory>
 
 #include "platform/http/Channel.h"
@@ -35,6 +36,9 @@ private:
     void Read();
     void OnRead(beast::error_code ec);
     void Write(HttpResponse response, bool keepAlive, bool headOnly);
+    // Sends the rest of a streamed body, a chunk at a time, then goes on as after any response.
+    void SendChunk();
+    void Done(beast::error_code ec);
     void Close();
 
     beast::tcp_stream stream_;
@@ -43,6 +47,10 @@ private:
     RequestHandler& handler_;
     const ServerLimits& limits_;
     std::shared_ptr<const std::string> sending_;  // the body being written, kept alive
+    std::shared_ptr<BodySource> streaming_;       // a streamed body being sent, and how far
+    std::uint64_t streamed_ = 0;
+    std::vector<char> chunk_;                     // only while streaming
+    bool keepAlive_ = false;
 };
 
 // One browser's WebSocket. Reads messages up to the size limit; writes from a bounded

@@ -3,7 +3,12 @@
 namespace platform::http::detail {
 
 HttpConnection::HttpConnection(tcp::socket socket, RequestHandler& handler, const ServerLimits& limits)
-    : stream_(std::move(socket)), handler_(handler), limits_(limits) {}
+    : stream_(std::move(socket)), handler_(handler), limits_(limits) {
+    // Whole messages are written at once; Nagle's delay would only hold back each answer's
+    // last segment until the browser's delayed acknowledgement (about 40 ms an event).
+    beast::error_code ignored;
+    stream_.socket().set_option(tcp::no_delay(true), ignored);
+}
 
 void HttpConnection::Start() {
     net::dispatch(stream_.get_executor(), [self = shared_from_this()] { self->Read(); });
@@ -56,28 +61,63 @@ void HttpConnection::Write(HttpResponse response, bool keepAlive, bool headOnly)
     message->set(bhttp::field::server, "brix-log-viewer");
     message->set(bhttp::field::content_type, response.contentType);
     for (const auto& [name, value] : response.headers) message->insert(name, value);
-    sending_ = response.body;
     message->keep_alive(keepAlive);
-    if (headOnly) {
+    keepAlive_ = keepAlive;
+    streaming_ = headOnly ? nullptr : response.stream;
+    streamed_ = 0;
+    sending_ = response.body;
+    const bool headerOnly = headOnly || streaming_;
+    if (response.stream) {
+        message->content_length(response.stream->Size());
+    } else if (headOnly) {
         message->content_length(sending_->size());
     } else {
         message->body() = boost::span<const char>(sending_->data(), sending_->size());
         message->prepare_payload();
     }
-    // A large download may take a while on a slow link; allow a generous write deadline.
-    stream_.expires_after(std::chrono::seconds(limits_.readTimeoutSeconds + static_cast<int>(sending_->size() >> 16)));
-    auto write = [self = shared_from_this(), message, keepAlive](beast::error_code ec, std::size_t) {
-        self->sending_.reset();
-        if (ec || !keepAlive) return self->Close();
-        self->Read();
-    };
-    if (headOnly) {
+    // Each write must make progress within the deadline: a reader that takes nothing ends.
+    stream_.expires_after(std::chrono::seconds(limits_.stallTimeoutSeconds));
+    if (headerOnly) {
         auto serializer = std::make_shared<bhttp::response_serializer<bhttp::span_body<const char>>>(*message);
         bhttp::async_write_header(stream_, *serializer,
-                                  [write, serializer](beast::error_code ec, std::size_t n) { write(ec, n); });
+                                  [self = shared_from_this(), message, serializer](beast::error_code ec, std::size_t) {
+                                      if (ec) return self->Done(ec);
+                                      if (self->streaming_) return self->SendChunk();
+                                      self->Done(ec);
+                                  });
     } else {
-        bhttp::async_write(stream_, *message, std::move(write));
+        bhttp::async_write(stream_, *message,
+                           [self = shared_from_this(), message](beast::error_code ec, std::size_t) { self->Done(ec); });
     }
+}
+
+void HttpConnection::SendChunk() {
+    const std::uint64_t left = streaming_->Size() - streamed_;
+    if (left == 0) return Done({});
+    if (chunk_.empty()) chunk_.resize(limits_.streamChunk);
+    std::size_t n = 0;
+    try {
+        n = streaming_->ReadAt(streamed_, std::span<char>(chunk_.data(), std::min<std::uint64_t>(chunk_.size(), left)));
+    } catch (const std::exception&) {
+        n = 0;
+    }
+    // The source cannot give what Content-Length promised: hang up mid-body, so the
+    // browser sees a broken transfer and never takes other bytes for the file.
+    if (n == 0) return Done(net::error::broken_pipe);
+    stream_.expires_after(std::chrono::seconds(limits_.stallTimeoutSeconds));
+    net::async_write(stream_, net::buffer(chunk_.data(), n), [self = shared_from_this()](beast::error_code ec, std::size_t sent) {
+        if (ec) return self->Done(ec);
+        self->streamed_ += sent;
+        self->SendChunk();
+    });
+}
+
+void HttpConnection::Done(beast::error_code ec) {
+    sending_.reset();
+    streaming_.reset();
+    chunk_ = {};
+    if (ec || !keepAlive_) return Close();
+    Read();
 }
 
 void HttpConnection::Close() {

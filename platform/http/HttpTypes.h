@@ -1,6 +1,8 @@
 #pragma once
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,11 +27,24 @@ struct HttpRequest {
     }
 };
 
+// A body read piece by piece while it is sent, so that a download of any size costs the
+// server one small buffer. Size() is promised in Content-Length before the first byte goes.
+class BodySource {
+public:
+    virtual ~BodySource() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Reads up to into.size() bytes at offset (offset < Size()); returns the count. 0 means
+    // the source cannot give the bytes it promised: the transfer is broken off, so the
+    // browser reports a failed download rather than keeping a short or wrong file.
+    virtual std::size_t ReadAt(std::uint64_t offset, std::span<char> into) = 0;
+};
+
 struct HttpResponse {
     int status = 200;
     std::string contentType = "text/plain; charset=utf-8";
-    // Shared so that a large download is sent from the one in-memory copy.
     std::shared_ptr<const std::string> body = std::make_shared<const std::string>();
+    // When set, the body comes from here instead of `body`.
+    std::shared_ptr<BodySource> stream;
     std::vector<std::pair<std::string, std::string>> headers;
 
     static HttpResponse Text(int status, std::string text) {
@@ -61,6 +76,8 @@ struct ServerLimits {
     std::size_t messageLimit = 256 * 1024;     // one WebSocket message from a browser
     std::size_t writeQueueLimit = 256;         // messages waiting for a slow browser
     int readTimeoutSeconds = 30;               // each HTTP read, including keep-alive idle
+    int stallTimeoutSeconds = 60;              // a download whose reader takes nothing for this long ends
+    std::size_t streamChunk = 64 * 1024;       // a streamed body is read and sent this much at a time
 };
 
 }  // namespace platform::http

@@ -28,14 +28,8 @@ void PropertyWriter::Write(std::string_view name, const std::vector<std::string>
 }
 void PropertyWriter::Write(std::string_view name, const RowWindow& value) {
     if (!Wants(name)) return;
-    Json rows = Json::array();
-    for (const auto& row : value.cells) {
-        Json cells = Json::array();
-        for (std::string_view cell : row) cells.push_back(std::string(cell));
-        rows.push_back(std::move(cells));
-    }
     impl_->object[std::string(name)] =
-        Json{{"count", value.count}, {"gen", value.generation}, {"first", value.first}, {"cells", std::move(rows)}};
+        Json{{"count", value.count}, {"gen", value.generation}, {"first", value.first}, {"cells", value.cells}};
 }
 void PropertyWriter::WriteAlways(std::string_view name, const std::string& value) {
     if (everything_) impl_->object[std::string(name)] = value;

@@ -12,7 +12,7 @@ struct RowWindow {
     long long count = 0;
     long long generation = 0;
     long long first = 0;
-    std::vector<std::vector<std::string_view>> cells;
+    std::vector<std::vector<std::string>> cells;
 };
 
 // Collects a control's properties for the wire: all of them for a first paint, or only

@@ -11,7 +11,7 @@
 namespace platform {
 
 FileByteSource::FileByteSource(const std::string& nativePath) : path_(nativePath) {
-    fd_ = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    fd_ = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0) throw IOException("cannot open " + path_ + ": " + std::strerror(errno));
     struct stat info {};
     if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -19,6 +19,8 @@ FileByteSource::FileByteSource(const std::string& nativePath) : path_(nativePath
         fd_ = -1;
         throw IOException("not a readable file: " + path_);
     }
+    // A regular file reads the same either way; blocking reads are the plain case.
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
 FileByteSource::~FileByteSource() {

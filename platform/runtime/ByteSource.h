@@ -14,10 +14,13 @@ public:
     // Reads up to into.size() bytes at offset; returns the count, 0 at end of data.
     // Throws IOException when the bytes cannot be read.
     virtual std::size_t ReadAt(std::uint64_t offset, std::span<char> into) = 0;
+    // The number of bytes now; a file may grow or shrink while it is read.
+    virtual std::uint64_t Size() const = 0;
 };
 
 // A read-only file, opened at construction (IOException when it cannot be opened
-// or is not a regular file) and closed with the object.
+// or is not a regular file) and closed with the object. Opening never blocks, so a FIFO
+// or a device put in the file's place is refused instead of holding a thread for good.
 class FileByteSource final : public ByteSource {
 public:
     explicit FileByteSource(const std::string& nativePath);
@@ -26,8 +29,7 @@ public:
     FileByteSource& operator=(const FileByteSource&) = delete;
 
     std::size_t ReadAt(std::uint64_t offset, std::span<char> into) override;
-    // The file's length now; it may grow while it is read.
-    std::uint64_t Size() const;
+    std::uint64_t Size() const override;
 
 private:
     int fd_ = -1;

@@ -12,17 +12,25 @@ std::unique_ptr<TextInputStream> TextInputStream::Open(const FolderItem& item) {
 }
 
 TextInputStream::TextInputStream(std::unique_ptr<ByteSource> source, std::size_t bufferSize)
-    : source_(std::move(source)), buffer_(bufferSize < 2 ? 2 : bufferSize) {}
+    : source_(std::move(source)), bufferSize_(bufferSize < 2 ? 2 : bufferSize) {}
 
 void TextInputStream::SetPositionB(std::int64_t position) {
     if (position < 0) throw OutOfBoundsException("negative stream position");
     pos_ = static_cast<std::uint64_t>(position);
 }
 
+void TextInputStream::ReleaseBuffer() {
+    buffer_ = std::vector<char>();
+    spill_ = std::string();
+    bufferLength_ = 0;
+    lf_ = cr_ = Search{};
+}
+
 bool TextInputStream::Fill() {
     bufferStart_ = pos_;
     bufferLength_ = 0;  // stays empty if the read throws, so no stale bytes are served
     lf_ = cr_ = Search{};
+    if (buffer_.empty()) buffer_.resize(bufferSize_);
     bufferLength_ = source_->ReadAt(pos_, std::span<char>(buffer_.data(), buffer_.size()));
     return bufferLength_ > 0;
 }

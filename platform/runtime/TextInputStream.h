@@ -45,6 +45,15 @@ public:
 
     std::uint64_t PositionB() const { return pos_; }
     void SetPositionB(std::int64_t position);
+    // The number of bytes behind the stream now.
+    std::uint64_t Length() const { return source_->Size(); }
+
+    // Gives the read buffers back while the stream waits between bursts of reading; the
+    // source and the position stay, and the next read fills a buffer anew. Views handed
+    // out before are invalid after it.
+    void ReleaseBuffer();
+    // The bytes the stream holds for reading now, for checking that an idle one holds none.
+    std::size_t BufferedCapacity() const { return buffer_.capacity() + spill_.capacity(); }
 
 private:
     bool InBuffer() const { return pos_ >= bufferStart_ && pos_ - bufferStart_ < bufferLength_; }
@@ -56,7 +65,8 @@ private:
     void SkipLineFeedAfterCarriageReturn();
 
     std::unique_ptr<ByteSource> source_;
-    std::vector<char> buffer_;
+    std::size_t bufferSize_;
+    std::vector<char> buffer_;        // allocated on the first read after construction or a release
     std::uint64_t bufferStart_ = 0;   // file offset of buffer_[0]
     std::size_t bufferLength_ = 0;
     std::uint64_t pos_ = 0;

@@ -7,7 +7,7 @@
 
 namespace platform::session {
 
-void SerialQueue::Post(std::function<void()> task) {
+void SerialQueue::Post(std::function<void()> task, WorkerPool* on) {
     bool start = false;
     {
         std::lock_guard lock(mutex_);
@@ -16,7 +16,7 @@ void SerialQueue::Post(std::function<void()> task) {
         running_ = true;
     }
     // The drain keeps the queue alive until it has run everything posted meanwhile.
-    if (start) pool_.Post([self = shared_from_this()] { self->Drain(); });
+    if (start) (on ? *on : pool_).Post([self = shared_from_this()] { self->Drain(); });
 }
 
 void SerialQueue::Drain() {

@@ -13,7 +13,9 @@ class WorkerPool;
 class SerialQueue : public std::enable_shared_from_this<SerialQueue> {
 public:
     explicit SerialQueue(WorkerPool& pool) : pool_(pool) {}
-    void Post(std::function<void()> task);
+    // An idle queue starts its run on `on` (by default its own pool) and runs there every
+    // task posted meanwhile; a busy queue runs the task where it runs.
+    void Post(std::function<void()> task, WorkerPool* on = nullptr);
 
 private:
     void Drain();

@@ -5,9 +5,10 @@ namespace {
 thread_local SessionBase* current = nullptr;
 }
 
-SessionBase::SessionBase(std::string identifier, WorkerPool& pool)
+SessionBase::SessionBase(std::string identifier, WorkerPool& pool, WorkerPool& longPool)
     : identifier_(std::move(identifier)),
       queue_(std::make_shared<SerialQueue>(pool)),
+      longPool_(longPool),
       detachedSince_(Clock::now().time_since_epoch().count()) {}
 
 void SessionBase::Post(std::function<void()> task) {
@@ -15,6 +16,15 @@ void SessionBase::Post(std::function<void()> task) {
         CurrentSessionScope scope(this);
         task();
     });
+}
+
+void SessionBase::PostLong(std::function<void()> task) {
+    queue_->Post(
+        [this, task = std::move(task)] {
+            CurrentSessionScope scope(this);
+            task();
+        },
+        &longPool_);
 }
 
 void SessionBase::MarkDetached(Clock::time_point now) {

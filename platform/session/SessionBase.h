@@ -14,7 +14,8 @@ using Clock = std::chrono::steady_clock;
 // queue of work, and whether a browser is attached to it.
 class SessionBase {
 public:
-    SessionBase(std::string identifier, WorkerPool& pool);
+    // Short work runs on pool; a page's opening, which may read a whole log, on longPool.
+    SessionBase(std::string identifier, WorkerPool& pool, WorkerPool& longPool);
     virtual ~SessionBase() = default;
     SessionBase(const SessionBase&) = delete;
     SessionBase& operator=(const SessionBase&) = delete;
@@ -23,6 +24,10 @@ public:
 
     // Runs task on this session's queue with the session as the current session.
     void Post(std::function<void()> task);
+    // As Post, for work that may take long (opening a page on a huge log): it runs on the
+    // pool for long work, which holds as many at once as there are cores and queues the
+    // rest, so the short events of other sessions never wait behind it.
+    void PostLong(std::function<void()> task);
 
     // Channel bookkeeping for expiry; callable from any thread.
     void MarkAttached() { ++attached_; }
@@ -32,6 +37,7 @@ public:
 private:
     std::string identifier_;
     std::shared_ptr<SerialQueue> queue_;
+    WorkerPool& longPool_;
     std::atomic<int> attached_{0};
     std::atomic<Clock::rep> detachedSince_;
 };

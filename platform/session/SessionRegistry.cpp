@@ -1,5 +1,7 @@
 #include "platform/session/SessionRegistry.h"
 
+#include "platform/runtime/Memory.h"
+
 namespace platform::session {
 
 SessionRegistry::SessionRegistry(std::size_t capacity, Clock::duration grace) : capacity_(capacity), grace_(grace) {}
@@ -70,9 +72,13 @@ void SessionRegistry::EndAll() {
 void SessionRegistry::StartSweeping(Clock::duration interval) {
     sweeper_ = std::thread([this, interval] {
         std::unique_lock lock(sweeperMutex_);
+        bool ended = false;
         while (!sweeperWake_.wait_for(lock, interval, [this] { return stopping_; })) {
             lock.unlock();
-            Sweep();
+            // Sessions ended by the last sweep have been freed on their queues by now: what
+            // they held goes back to the system, so the daemon shrinks after a busy spell.
+            if (ended) ReturnFreeMemory();
+            ended = Sweep() > 0;
             lock.lock();
         }
     });

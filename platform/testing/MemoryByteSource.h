@@ -23,6 +23,8 @@ public:
         return n;
     }
 
+    std::uint64_t Size() const override { return bytes_.size(); }
+
 private:
     std::string bytes_;
     int failOn_;

@@ -85,6 +85,18 @@ void TestHarness::Message(WebSession& session, const std::string& message) {
     Within(session, [&] { session.HandleMessage(message); });
 }
 
+std::string TestHarness::BodyOf(const http::HttpResponse& response) {
+    if (!response.stream) return *response.body;
+    std::string body;
+    char chunk[4096];
+    while (body.size() < response.stream->Size()) {
+        const std::size_t n = response.stream->ReadAt(body.size(), chunk);
+        if (n == 0) break;
+        body.append(chunk, n);
+    }
+    return body;
+}
+
 namespace {
 WebControl* FindIn(WebControl& control, const std::string& name) {
     if (control.Name() == name) return &control;

@@ -69,6 +69,10 @@ public:
     http::HttpResponse Get(const std::string& path, const std::map<std::string, std::string>& query = {},
                            const std::map<std::string, std::string>& headers = {});
 
+    // A response's whole body, read from its stream when it has one; it stops where the
+    // stream breaks off, as a browser's download would.
+    static std::string BodyOf(const http::HttpResponse& response);
+
 private:
     WebApplication& app_;
     std::unique_ptr<http::RequestHandler> gateway_;

@@ -122,7 +122,7 @@ HttpResponse Gateway::Download(std::string_view rest) {
     const auto file = WebFile::Find(std::string(rest.substr(0, slash)));
     if (!file || rest.substr(slash + 1) != file->Name()) return HttpResponse::Text(404, "Not found\n");
     HttpResponse response;
-    response.body = file->Content();
+    response.stream = file->Body();
     response.headers.emplace_back("Cache-Control", "no-store");
     response.headers.emplace_back("X-Content-Type-Options", "nosniff");
     if (file->ForceDownload()) {
@@ -164,7 +164,11 @@ std::shared_ptr<http::ChannelListener> Gateway::OpenChannel(const HttpRequest& r
         return std::make_shared<GoneChannel>();
     }
     session->MarkAttached();
-    session->Post([session, channel] { session->Attach(channel); });
+    auto attach = [session, channel] { session->Attach(channel); };
+    // The first attach makes the page, which may read a whole log: it must not hold a
+    // worker that other sessions' short events need.
+    if (session->HasPage()) session->Post(std::move(attach));
+    else session->PostLong(std::move(attach));
     return std::make_shared<SessionChannel>(session, channel);
 }
 

@@ -44,12 +44,15 @@ void WebApplication::Quit(int status) {
 
 void WebApplication::StartServices(const ServiceSettings& settings) {
     pool_ = std::make_unique<session::WorkerPool>(settings.workerThreads);
+    longPool_ = std::make_unique<session::WorkerPool>(settings.longWorkThreads);
     sessions_ = std::make_unique<session::SessionRegistry>(settings.sessionCapacity, settings.sessionGrace);
 }
 
 void WebApplication::StopServices() {
     // Sessions first: their last tasks run on the pool, which finishes them as it stops.
+    // A queue runs wholly on the pool it started on, so neither pool posts to the other.
     if (sessions_) sessions_->EndAll();
+    longPool_.reset();
     pool_.reset();
     sessions_.reset();
 }
@@ -57,6 +60,11 @@ void WebApplication::StopServices() {
 session::WorkerPool& WebApplication::Pool() {
     if (!pool_) throw UnsupportedOperationException("the application's services are not started");
     return *pool_;
+}
+
+session::WorkerPool& WebApplication::LongPool() {
+    if (!longPool_) throw UnsupportedOperationException("the application's services are not started");
+    return *longPool_;
 }
 
 session::SessionRegistry& WebApplication::Sessions() {

@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -85,12 +87,15 @@ public:
     // daemon's fork), or by a test harness.
     struct ServiceSettings {
         unsigned workerThreads = 8;
+        // Threads that open pages (each may read a whole log): one per core; more opens wait.
+        unsigned longWorkThreads = std::max(1u, std::thread::hardware_concurrency());
         std::size_t sessionCapacity = 200;
         std::chrono::steady_clock::duration sessionGrace = std::chrono::seconds(60);
     };
     void StartServices(const ServiceSettings& settings);
     void StopServices();
     session::WorkerPool& Pool();
+    session::WorkerPool& LongPool();
     session::SessionRegistry& Sessions();
 
     // Serves until the process is stopped; returns the exit status.
@@ -103,6 +108,7 @@ private:
     ClientFileTable clientFiles_;
     std::unique_ptr<ProcessRuntime> runtime_ = std::make_unique<ProcessRuntime>();
     std::unique_ptr<session::WorkerPool> pool_;
+    std::unique_ptr<session::WorkerPool> longPool_;
     std::unique_ptr<session::SessionRegistry> sessions_;
     std::once_flag defaultStylesOnce_;
     std::vector<std::shared_ptr<WebStyle>> defaultStyles_;

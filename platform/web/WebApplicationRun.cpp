@@ -4,6 +4,7 @@
 
 #include "platform/http/HttpServer.h"
 #include "platform/runtime/FolderItem.h"
+#include "platform/runtime/Memory.h"
 #include "platform/runtime/WorkingFolder.h"
 #include "platform/session/SessionRegistry.h"
 #include "platform/web/Gateway.h"
@@ -74,6 +75,7 @@ int WebApplication::Run(int argc, char** argv) {
     } catch (const RuntimeException& e) {
         std::fprintf(stderr, "%s: %s\n", program.c_str(), e.what());
     }
+    TuneMemoryForServer();
     StartServices(ServiceSettings{});
     Sessions().StartSweeping(std::chrono::seconds(5));
     SetStopper([&server] { server.Stop(); });

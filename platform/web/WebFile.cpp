@@ -1,10 +1,11 @@
 #include "platform/web/WebFile.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdio>
 #include <map>
 #include <mutex>
 
+#include "platform/http/HttpTypes.h"
 #include "platform/runtime/ByteSource.h"
 #include "platform/runtime/FolderItem.h"
 #include "platform/session/RandomToken.h"
@@ -25,35 +26,45 @@ std::shared_ptr<WebFileDirectory>& TheDirectory() {
     return directory;
 }
 
-}  // namespace
+// The first `length` bytes of an open file. Bytes appended since are never served; a
+// file that has become shorter (truncated, or rewritten in place) cannot give them, and
+// the download is broken off rather than filled with other bytes.
+class FileBody final : public http::BodySource {
+public:
+    FileBody(std::shared_ptr<FileByteSource> file, std::uint64_t length, std::string path)
+        : file_(std::move(file)), length_(length), path_(std::move(path)) {}
 
-std::string ReadWholeFile(const std::string& nativePath) {
-    FileByteSource source(nativePath);
-    // Sized once, so a big log costs one copy of itself, not the twice that growing and
-    // trimming a buffer would take at its peak. A file that grows meanwhile is read on
-    // to its end all the same.
-    std::string content(static_cast<std::size_t>(source.Size()), '\0');
-    std::uint64_t offset = 0;
-    while (offset < content.size()) {
-        const std::size_t want = std::min<std::size_t>(1 << 20, content.size() - static_cast<std::size_t>(offset));
-        const std::size_t n = source.ReadAt(offset, std::span<char>(content.data() + offset, want));
-        if (n == 0) break;  // it shrank
-        offset += n;
+    std::uint64_t Size() const override { return length_; }
+
+    std::size_t ReadAt(std::uint64_t offset, std::span<char> into) override {
+        if (offset >= length_) return 0;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), length_ - offset));
+        const std::size_t n = file_->ReadAt(offset, into.first(want));
+        if (n == 0) {
+            std::fprintf(stderr, "Download of %s broken off: the file is now shorter than the %llu bytes it had "
+                                 "when it was published\n",
+                         path_.c_str(), static_cast<unsigned long long>(length_));
+            std::fflush(stderr);
+        }
+        return n;
     }
-    content.resize(static_cast<std::size_t>(offset));
-    std::array<char, 64 * 1024> more;
-    while (const std::size_t n = source.ReadAt(offset, more)) {
-        content.append(more.data(), n);
-        offset += n;
-    }
-    return content;
-}
+
+private:
+    std::shared_ptr<FileByteSource> file_;
+    std::uint64_t length_;
+    std::string path_;
+};
+
+}  // namespace
 
 std::shared_ptr<WebFile> WebFile::Open(const FolderItem& item, bool inMemory) {
     std::shared_ptr<WebFile> file(new WebFile());  // private constructor: make_shared cannot reach it
     file->name_ = item.Name();
     file->nativePath_ = item.NativePath();
-    if (inMemory) file->content_ = std::make_shared<const std::string>(ReadWholeFile(file->nativePath_));
+    if (inMemory) {
+        file->file_ = std::make_shared<FileByteSource>(file->nativePath_);
+        file->length_ = file->file_->Size();
+    }
     file->token_ = session::RandomToken();
     // The name stands last so that a browser saving the address picks it.
     file->url_ = "/_files/" + file->token_ + "/" + file->name_;
@@ -69,9 +80,11 @@ WebFile::~WebFile() {
     directory_->files.erase(token_);
 }
 
-std::shared_ptr<const std::string> WebFile::Content() const {
-    if (content_) return content_;
-    return std::make_shared<const std::string>(ReadWholeFile(nativePath_));
+std::shared_ptr<http::BodySource> WebFile::Body() const {
+    if (file_) return std::make_shared<FileBody>(file_, length_, nativePath_);
+    auto now = std::make_shared<FileByteSource>(nativePath_);
+    const std::uint64_t length = now->Size();
+    return std::make_shared<FileBody>(std::move(now), length, nativePath_);
 }
 
 std::shared_ptr<WebFile> WebFile::Find(const std::string& token) {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "platform/render/PropertyWriter.h"
 #include "platform/runtime/RuntimeException.h"
+#include "platform/web/WebSession.h"
 
 namespace platform {
 namespace {
@@ -15,11 +17,12 @@ constexpr std::uint64_t kWindowBytes = 1 << 20;
 // must not make a message of hundreds of megabytes.
 constexpr std::size_t kCellBytes = 64 * 1024;
 
-std::string_view Shown(std::string_view cell) {
+std::string Shown(std::string cell) {
     if (cell.size() <= kCellBytes) return cell;
     std::size_t cut = kCellBytes;
     while (cut > 0 && (static_cast<unsigned char>(cell[cut]) & 0xC0) == 0x80) --cut;  // not mid-character
-    return cell.substr(0, cut);
+    cell.resize(cut);
+    return cell;
 }
 
 std::string Hex(int rgb) {
@@ -110,23 +113,63 @@ void WebListBox::RowsChanged() {
 }
 
 void WebListBox::AddRow(std::vector<std::string> cells) {
+    if (source_) throw UnsupportedOperationException("rows cannot be added to a list whose rows come from a source");
     rows_.Add(cells, widths_.size());
     RowsChanged();
 }
 
-void WebListBox::DeleteAllRows() {
-    if (rows_.empty() && listIndex_ == -1) return;
+void WebListBox::SetRows(std::unique_ptr<RowSource> source) {
     rows_.Clear();
+    source_ = std::move(source);
+    if (listIndex_ != -1) {
+        listIndex_ = -1;
+        MarkPending("listIndex");
+    }
+    RowsChanged();
+}
+
+void WebListBox::DeleteAllRows() {
+    if (rows_.empty() && !source_ && listIndex_ == -1) return;
+    rows_.Clear();
+    source_.reset();
     listIndex_ = -1;
     RowsChanged();
     MarkPending("listIndex");
 }
 
-std::string_view WebListBox::Cell(int row, int column) const {
+int WebListBox::RowCount() const {
+    const std::size_t count = source_ ? source_->RowCount() : rows_.size();
+    // A list's rows are counted in int by its callers; a source cannot claim more.
+    return static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
+}
+
+void WebListBox::ReadRows(std::size_t first, const std::function<bool(std::vector<std::string>&)>& take) const {
+    if (source_) {
+        source_->ReadRows(first, [&](std::vector<std::string>& cells) {
+            if (cells.size() > widths_.size()) cells.resize(widths_.size());
+            return take(cells);
+        });
+        return;
+    }
+    std::vector<std::string> cells;
+    for (std::size_t r = first; r < rows_.size(); ++r) {
+        cells.clear();
+        for (std::size_t c = 0; c < rows_.CellCount(r); ++c) cells.emplace_back(rows_.Cell(r, c));
+        if (!take(cells)) return;
+    }
+}
+
+std::string WebListBox::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount())
         throw OutOfBoundsException("row " + std::to_string(row) + " of " + std::to_string(RowCount()));
     CheckColumn(column);
-    return rows_.Cell(static_cast<std::size_t>(row), static_cast<std::size_t>(column));
+    if (!source_) return std::string(rows_.Cell(static_cast<std::size_t>(row), static_cast<std::size_t>(column)));
+    std::string text;
+    ReadRows(static_cast<std::size_t>(row), [&](std::vector<std::string>& cells) {
+        if (static_cast<std::size_t>(column) < cells.size()) text = std::move(cells[static_cast<std::size_t>(column)]);
+        return false;
+    });
+    return text;
 }
 
 render::RowWindow WebListBox::Window() const {
@@ -138,11 +181,20 @@ render::RowWindow WebListBox::Window() const {
     first = std::clamp(first, 0LL, std::max(0LL, window.count - 1));
     window.first = first;
     std::uint64_t bytes = 0;
-    for (auto r = static_cast<std::size_t>(first);
-         r < rows_.size() && window.cells.size() < kWindowRows && (window.cells.empty() || bytes < kWindowBytes); ++r) {
-        auto& cells = window.cells.emplace_back();
-        for (std::size_t c = 0; c < rows_.CellCount(r); ++c) cells.push_back(Shown(rows_.Cell(r, c)));
-        bytes += rows_.RowBytes(r);
+    try {
+        ReadRows(static_cast<std::size_t>(first), [&](std::vector<std::string>& cells) {
+            for (auto& cell : cells) {
+                bytes += cell.size();
+                cell = Shown(std::move(cell));
+            }
+            window.cells.push_back(std::move(cells));
+            return window.cells.size() < kWindowRows && bytes < kWindowBytes;
+        });
+    } catch (const RuntimeException&) {
+        // Rows from a source are read here, while the changes go out: a failure (a drive
+        // pulled) goes the way of a handler's, and the browser gets the rows read before it.
+        if (WebSession* session = WebSession::Current()) session->ReportUnhandled(std::current_exception());
+        else throw;
     }
     return window;
 }

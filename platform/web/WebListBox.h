@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/web/ListRows.h"
+#include "platform/web/RowSource.h"
 #include "platform/web/WebControl.h"
 
 namespace platform::render {
@@ -48,13 +49,16 @@ public:
     const std::shared_ptr<WebStyle>& SelectionStyle() const { return selectionStyle_; }
     void SetSelectionStyle(std::shared_ptr<WebStyle> style);
 
-    // Appends a row whose cells take the texts in order; texts past the last column are dropped.
+    // Appends a row whose cells take the texts in order; texts past the last column are
+    // dropped. UnsupportedOperationException while the rows come from a source.
     void AddRow(std::vector<std::string> cells);
+    // Replaces every row by the rows of source, read only when they are sent or asked for.
+    void SetRows(std::unique_ptr<RowSource> source);
     void DeleteAllRows();
-    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int RowCount() const;
     // The text of column 0 of a row.
-    std::string_view List(int row) const { return Cell(row, 0); }
-    std::string_view Cell(int row, int column) const;
+    std::string List(int row) const { return Cell(row, 0); }
+    std::string Cell(int row, int column) const;
 
     int ListIndex() const { return listIndex_; }
     // -1 selects nothing. A different value raises SelectionChanged at once.
@@ -76,8 +80,11 @@ private:
     // Row texts changed: the browser drops what it holds, and gets the rows around the selection.
     void RowsChanged();
     render::RowWindow Window() const;
+    // Each row from `first` on, from the source or the held rows, cut to the column count.
+    void ReadRows(std::size_t first, const std::function<bool(std::vector<std::string>&)>& take) const;
 
     ListRows rows_;
+    std::unique_ptr<RowSource> source_;  // when set, the rows instead of rows_
     long long generation_ = 0;  // bumped whenever the rows' content changes
     long long windowFirst_ = -1;  // the row the browser asked for; -1: around the selection
     bool hasHeading_ = false;

@@ -9,6 +9,7 @@
 #include "platform/render/Json.h"
 #include "platform/render/StyleSheet.h"
 #include "platform/web/WebApplication.h"
+#include "platform/web/Progress.h"
 #include "platform/web/WebPage.h"
 
 namespace platform {
@@ -44,7 +45,7 @@ RuntimeException AsRuntimeException(std::exception_ptr error) {
 }  // namespace
 
 WebSession::WebSession(const http::HttpRequest& request, std::string identifier)
-    : SessionBase(std::move(identifier), WebApplication::Instance().Pool()),
+    : SessionBase(std::move(identifier), WebApplication::Instance().Pool(), WebApplication::Instance().LongPool()),
       application_(WebApplication::Instance()),
       languageCode_(FirstLanguage(request.Header("accept-language"))),
       cookies_(*this, request.Header("cookie")) {}
@@ -114,11 +115,14 @@ void WebSession::ReportUnhandled(std::exception_ptr error) {
 void WebSession::Attach(std::shared_ptr<http::Channel> channel) {
     channel_ = std::move(channel);
     if (!currentPage_) {
+        opening_ = true;
         try {
             currentPage_ = application_.DefaultPage();
         } catch (...) {
             ReportUnhandled(std::current_exception());
         }
+        opening_ = false;
+        hasPage_ = currentPage_ != nullptr;
     }
     std::vector<render::Command> commands;
     commands.swap(commands_);
@@ -136,8 +140,20 @@ void WebSession::Attach(std::shared_ptr<http::Channel> channel) {
         } catch (...) {
             ReportUnhandled(std::current_exception());
         }
-        Flush();
     }
+    Flush();
+}
+
+void WebSession::ReportProgress(std::uint64_t done, std::uint64_t total) {
+    if (!opening_ || !channel_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextProgress_) return;
+    nextProgress_ = now + std::chrono::milliseconds(200);
+    Send(render::DumpJson(render::Json{{"t", "progress"}, {"done", done}, {"total", total}}));
+}
+
+void ReportProgress(std::uint64_t done, std::uint64_t total) {
+    if (WebSession* session = WebSession::Current()) session->ReportProgress(done, total);
 }
 
 void WebSession::Detach(const std::shared_ptr<http::Channel>& channel) {
@@ -150,9 +166,13 @@ void WebSession::Send(std::string message) {
 
 void WebSession::Flush() {
     if (!channel_) return;  // kept for the browser's return: it gets the page whole then
-    std::vector<render::Command> commands;
-    commands.swap(commands_);
-    if (auto message = renderer_.Collect(std::move(commands))) Send(std::move(*message));
+    // Rendering may read (a list's rows from a file) and fail; the failure's report is
+    // queued meanwhile and goes in a batch of its own right after.
+    for (int batch = 0; batch < 2 && (batch == 0 || !commands_.empty()); ++batch) {
+        std::vector<render::Command> commands;
+        commands.swap(commands_);
+        if (auto message = renderer_.Collect(std::move(commands))) Send(std::move(*message));
+    }
 }
 
 void WebSession::HandleMessage(std::string_view text) {

@@ -1,4 +1,7 @@
 #pragma once
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <string>
@@ -67,6 +70,12 @@ public:
     // A browser channel arrived: show the default page (made and opened on first use),
     // send it whole, and on its first showing raise Shown.
     void Attach(std::shared_ptr<http::Channel> channel);
+    // Whether a page has been made for the browser; any thread. Until then, attaching may
+    // read a whole log, and goes to the pool for long work.
+    bool HasPage() const { return hasPage_; }
+    // While the page is being made for a waiting browser: tells it how far the work has
+    // come, at most five times a second. Does nothing at any other time.
+    void ReportProgress(std::uint64_t done, std::uint64_t total);
     // The channel went away; a newer channel of the same browser stays.
     void Detach(const std::shared_ptr<http::Channel>& channel);
     // One message from the browser: an event or an error report.
@@ -98,6 +107,9 @@ private:
     std::shared_ptr<http::Channel> channel_;
     WebPage* currentPage_ = nullptr;
     bool shown_ = false;
+    std::atomic<bool> hasPage_{false};
+    bool opening_ = false;  // the page is being made while a browser waits for it
+    std::chrono::steady_clock::time_point nextProgress_{};
     std::size_t ignoredEvents_ = 0;
     std::size_t unhandledCount_ = 0;
     std::vector<PageEntry> pages_;  // last member: pages and their controls go first

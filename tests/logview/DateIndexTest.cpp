@@ -111,6 +111,7 @@ public:
         }
         return n;
     }
+    std::uint64_t Size() const override { return kSize; }
 };
 
 }  // namespace

@@ -188,7 +188,7 @@ TEST(LogPage, DownloadIsTheLogAsItWasWhenTheLastPageOpened) {
     EXPECT_EQ(urls[0], (std::vector<std::string>{viewer.app.webFile.load()->URL(), "0"}));
     const auto response = viewer.harness.Get(urls[0][0]);
     EXPECT_EQ(response.status, 200);
-    EXPECT_EQ(*response.body, "D,X\nA,1\nB,2\n");
+    EXPECT_EQ(platform::testing::TestHarness::BodyOf(response), "D,X\nA,1\nB,2\n");
 }
 
 TEST(LogPage, AMonstrousLineIsCutAndTheLinesAfterItStayExact) {

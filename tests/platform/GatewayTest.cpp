@@ -96,7 +96,7 @@ TEST(Gateway, DownloadsAreAttachmentsAtUnguessableAddressesWhileTheFileLives) {
     ASSERT_EQ(file->URL().size(), std::string("/_files/").size() + 32 + std::string("/userdata.csv").size());
     const auto response = viewer.harness.Get(file->URL());
     ASSERT_EQ(response.status, 200);
-    EXPECT_EQ(*response.body, "D,X\n1,a\n");
+    EXPECT_EQ(platform::testing::TestHarness::BodyOf(response), "D,X\n1,a\n");
     EXPECT_EQ(HeaderOf(response, "Content-Disposition"), "attachment; filename=\"userdata.csv\"");
     const std::string url = file->URL();
     file.reset();
