@@ -69,7 +69,34 @@
       case 'nopage':
         if (launch) launch.hidden = true;
         break;
+      case 'progress':
+        showProgress(Number(message.done) || 0, Number(message.total) || 0);
+        break;
     }
+  }
+
+  // ---- progress while the page is made ---------------------------------------------------
+
+  // A big log takes a while to read on a small device: the launch notice shows how far.
+  let progress = null;
+  function showProgress(done, total) {
+    if (!launch || launch.hidden || total <= 0) return;
+    if (!progress) {
+      launch.classList.add('fw-reading');
+      const bar = document.createElement('progress');
+      bar.max = 100;
+      const percent = document.createElement('span');
+      percent.className = 'fw-progress-percent';
+      const box = document.createElement('div');
+      box.className = 'fw-progress';
+      box.append(bar, percent);
+      launch.appendChild(box);
+      progress = { bar, percent };
+    }
+    const value = Math.min(100, Math.floor((done * 100) / total));
+    progress.bar.value = value;
+    progress.bar.setAttribute('aria-valuetext', value + '%');
+    progress.percent.textContent = value + '%';
   }
 
   // ---- the disconnect notice -----------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "platform/testing/TestHarness.h"
 
+#include <algorithm>
+
 #include "platform/render/Json.h"
 #include "platform/session/SessionRegistry.h"
 #include "platform/web/Gateway.h"
@@ -9,8 +11,19 @@
 namespace platform::testing {
 
 void RecordingChannel::Send(std::string message) {
-    std::lock_guard lock(mutex_);
-    messages_.push_back(std::move(message));
+    {
+        std::lock_guard lock(mutex_);
+        messages_.push_back(std::move(message));
+    }
+    arrived_.notify_all();
+}
+
+bool RecordingChannel::WaitFor(std::string_view text, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, timeout, [&] {
+        return std::any_of(messages_.begin(), messages_.end(),
+                           [&](const std::string& m) { return m.find(text) != std::string::npos; });
+    });
 }
 
 void RecordingChannel::Close() {
@@ -71,6 +84,16 @@ std::shared_ptr<RecordingChannel> TestHarness::Connect(WebSession& session) {
     session.MarkAttached();
     Within(session, [&] { session.Attach(channel); });
     return channel;
+}
+
+TestHarness::LiveChannel TestHarness::ConnectLive(WebSession& session) {
+    http::HttpRequest request;
+    request.method = "GET";
+    request.path = "/_ws";
+    request.query["s"] = session.Identifier();
+    LiveChannel live{std::make_shared<RecordingChannel>(), nullptr};
+    live.listener = gateway_->OpenChannel(request, live.channel);
+    return live;
 }
 
 void TestHarness::Raise(WebSession& session, const std::string& controlName, const std::string& event,

@@ -1,8 +1,11 @@
 #pragma once
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/http/Channel.h"
@@ -21,9 +24,12 @@ public:
     std::vector<std::string> Messages() const;
     std::vector<std::string> TakeMessages();
     bool Closed() const;
+    // Waits until a message holding `text` has come, up to timeout; true if one did.
+    bool WaitFor(std::string_view text, std::chrono::milliseconds timeout) const;
 
 private:
     mutable std::mutex mutex_;  // guards messages_ and closed_; leaf lock
+    mutable std::condition_variable arrived_;
     std::vector<std::string> messages_;
     bool closed_ = false;
 };
@@ -49,6 +55,13 @@ public:
     // The browser loaded the start page and opened its channel: the page is made, painted
     // and shown, on this thread with the session current.
     std::shared_ptr<RecordingChannel> Connect(WebSession& session);
+    // A browser's channel as it arrives over the network: through the gateway, its work
+    // on the application's pools. The listener hears what the browser sends.
+    struct LiveChannel {
+        std::shared_ptr<RecordingChannel> channel;
+        std::shared_ptr<http::ChannelListener> listener;
+    };
+    LiveChannel ConnectLive(WebSession& session);
     // A browser event by the control's name on the session's page; value as JSON text.
     void Raise(WebSession& session, const std::string& controlName, const std::string& event,
                const std::string& jsonValue = "");

@@ -39,7 +39,9 @@ public:
     std::size_t ReadAt(std::uint64_t offset, std::span<char> into) override {
         if (offset >= length_) return 0;
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), length_ - offset));
-        const std::size_t n = file_->ReadAt(offset, into.first(want));
+        // Checked before the first byte too, so that a file already cut gives none at all.
+        const bool shrunk = offset == 0 && file_->Size() < length_;
+        const std::size_t n = shrunk ? 0 : file_->ReadAt(offset, into.first(want));
         if (n == 0) {
             std::fprintf(stderr, "Download of %s broken off: the file is now shorter than the %llu bytes it had "
                                  "when it was published\n",

@@ -208,3 +208,23 @@ TEST(LogPage, AMonstrousLineIsCutAndTheLinesAfterItStayExact) {
     EXPECT_EQ(page.lbData->Cell(0, 0).size(), kLongestLine - 2) << "the record is cut, the date's two bytes included";
     EXPECT_EQ(page.lbData->Cell(0, 1), "") << "what lay past the cut is not shown";
 }
+
+TEST(LogPage, ABrowserWaitingForThePageIsToldHowFarTheLogIsRead) {
+    std::string log = "D,X\n";
+    while (log.size() < (3 << 20)) log += "2026-01-01,12345678901234567890\n";
+    brixtest::TempRoot root;
+    root.WriteLog(log);
+    brixtest::Viewer viewer;
+    auto browser = viewer.Open();
+    const auto messages = brixtest::Parse(browser.channel->Messages());
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages[0]["t"], "progress");
+    EXPECT_GT(messages[0]["done"].get<std::uint64_t>(), 0u);
+    EXPECT_EQ(messages[0]["total"].get<std::uint64_t>(), log.size());
+    bool painted = false;
+    for (const auto& m : messages) {
+        EXPECT_FALSE(painted && m["t"] == "progress") << "no progress once the page is there";
+        painted = painted || m["t"] == "page";
+    }
+    EXPECT_TRUE(painted);
+}

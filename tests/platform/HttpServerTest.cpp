@@ -6,11 +6,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "../TestSupport.h"
 #include "platform/http/HttpServer.h"
 #include "platform/web/Gateway.h"
+#include "platform/web/WebFile.h"
 
 namespace {
 
@@ -25,6 +29,7 @@ struct LiveServer {
     static platform::http::ServerLimits Limits() {
         platform::http::ServerLimits limits;
         limits.readTimeoutSeconds = 1;
+        limits.stallTimeoutSeconds = 1;
         return limits;
     }
     LiveServer() {
@@ -103,4 +108,51 @@ TEST(HttpServer, RefusesOversizedHeadersForeignChannelsAndOtherMethods) {
         EXPECT_EQ(answer.rfind(c.status, 0), 0u) << c.request.substr(0, 60) << " -> " << answer.substr(0, 80);
         ::close(fd);
     }
+}
+
+namespace {
+
+// The headers of an answer, and its body after them.
+std::pair<std::string, std::string> Split(const std::string& answer) {
+    const auto end = answer.find("\r\n\r\n");
+    if (end == std::string::npos) return {answer, ""};
+    return {answer.substr(0, end + 4), answer.substr(end + 4)};
+}
+
+}  // namespace
+
+TEST(HttpServer, ADownloadIsStreamedWholeOrBrokenOffAndAStalledReaderIsDropped) {
+    LiveServer live;
+    live.root.MakeDrive();
+    const std::uint64_t size = 48ull << 20;  // more than the socket buffers hold, sparse on disk
+    std::filesystem::resize_file((std::ofstream(live.root.LogPath()), live.root.LogPath()), size);
+    const auto file = platform::WebFile::Open(platform::FolderItem("/mnt/pen/userdata.csv"), true);
+    const std::string request = "GET " + file->URL() + " HTTP/1.1\r\nHost: x\r\n\r\n";
+
+    // Whole, in chunks, with its length announced; the connection stays for the next request.
+    int fd = live.Connect();
+    SendAll(fd, request);
+    auto [head, body] = Split(Receive(fd, 500));
+    EXPECT_NE(head.find("Content-Length: " + std::to_string(size)), std::string::npos) << head;
+    EXPECT_EQ(body.size(), size);
+    EXPECT_EQ(body.find_first_not_of('\0'), std::string::npos);
+    ::close(fd);
+
+    // A reader that takes nothing for longer than the stall deadline is dropped.
+    fd = live.Connect();
+    SendAll(fd, request);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    std::tie(head, body) = Split(Receive(fd, 3000));
+    EXPECT_LT(body.size(), size);
+    EXPECT_EQ(body.substr(body.size() - 8), "<closed>");
+    ::close(fd);
+
+    // The file became shorter than it was when published: nothing of it, and a broken transfer.
+    std::filesystem::resize_file(live.root.LogPath(), 1000);
+    fd = live.Connect();
+    SendAll(fd, request);
+    std::tie(head, body) = Split(Receive(fd, 3000));
+    EXPECT_NE(head.find("Content-Length: " + std::to_string(size)), std::string::npos) << head;
+    EXPECT_EQ(body, "<closed>");
+    ::close(fd);
 }

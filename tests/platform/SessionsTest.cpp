@@ -3,8 +3,10 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <optional>
 #include <thread>
 
+#include "platform/runtime/TextInputStream.h"
 #include "platform/session/SerialQueue.h"
 #include "platform/session/SessionRegistry.h"
 #include "platform/session/WorkerPool.h"
@@ -65,8 +67,8 @@ TEST(Sessions, OneSessionsLongHandlerDoesNotHoldUpAnother) {
     std::atomic<bool> slowRunning{false};
     app.onPress = [&] {
         if (WebSession::Current() == slow.get()) {
+            slowRunning = true;  // before it says so: the test reads it as soon as it is told
             slowSawSession.set_value(WebSession::Current());
-            slowRunning = true;
             released.wait();
             slowRunning = false;
         }
@@ -90,6 +92,63 @@ TEST(Sessions, OneSessionsLongHandlerDoesNotHoldUpAnother) {
     EXPECT_EQ(second.wait_for(100ms), std::future_status::timeout);
     release.set_value();
     EXPECT_FALSE(second.get());
+}
+
+namespace {
+
+// Bytes that come only when the gate opens: a huge log on a slow drive.
+class GatedSource : public platform::ByteSource {
+public:
+    explicit GatedSource(std::shared_future<void> gate) : gate_(std::move(gate)) {}
+    std::size_t ReadAt(std::uint64_t, std::span<char>) override {
+        gate_.wait();
+        return 0;
+    }
+    std::uint64_t Size() const override { return 1ull << 40; }
+
+private:
+    std::shared_future<void> gate_;
+};
+
+// Opening a page reads its log first; while `gate` is set, every opening waits on it.
+class SlowOpenApp : public ButtonApp {
+public:
+    std::optional<std::shared_future<void>> gate;
+    std::atomic<int> opening{0};
+    platform::WebPage* DefaultPage() override {
+        if (gate) {
+            ++opening;
+            platform::TextInputStream(std::make_unique<GatedSource>(*gate)).ReadLine();
+        }
+        return ButtonApp::DefaultPage();
+    }
+};
+
+}  // namespace
+
+TEST(Sessions, AnEventIsServedWhilePageOpensHoldTheirWorkers) {
+    SlowOpenApp app;
+    auto settings = platform::testing::TestHarness::Settings(2, 200);
+    settings.longWorkThreads = 2;
+    platform::testing::TestHarness harness(app, settings);
+    auto quick = harness.NewSession();
+    auto live = harness.ConnectLive(*quick);
+    ASSERT_TRUE(live.channel->WaitFor(R"("t":"page")", 10s));
+
+    // More openings than there are threads of either pool, all stuck on the drive.
+    std::promise<void> drive;
+    app.gate = drive.get_future().share();
+    std::vector<platform::testing::TestHarness::LiveChannel> opening;
+    for (int i = 0; i < 5; ++i) opening.push_back(harness.ConnectLive(*harness.NewSession()));
+    for (int i = 0; i < 500 && app.opening < 2; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(app.opening, 2) << "as many openings at once as the pool for long work has threads";
+
+    std::promise<void> pressed;
+    app.onPress = [&] { pressed.set_value(); };
+    live.listener->OnMessage(Press(*quick));
+    EXPECT_EQ(pressed.get_future().wait_for(10s), std::future_status::ready) << "the event waited behind the openings";
+    drive.set_value();
+    for (auto& other : opening) EXPECT_TRUE(other.channel->WaitFor(R"("t":"page")", 10s));
 }
 
 TEST(Sessions, AnAbandonedSessionEndsAndFreesItsPage) {
