@@ -10,6 +10,9 @@ void WebSocketConnection::Accept(BeastRequest request) {
     // vanished without closing frees its socket.
     ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
     ws_.read_message_max(limits_.messageLimit);
+    // Each message goes as one frame in one write: cut into 4 KiB frames, a batch would leave
+    // in many small segments now that Nagle's algorithm no longer gathers them.
+    ws_.auto_fragment(false);
     ws_.set_option(websocket::stream_base::decorator(
         [](websocket::response_type& response) { response.set(bhttp::field::server, "brix-log-viewer"); }));
     auto shared = std::make_shared<BeastRequest>(std::move(request));

@@ -164,3 +164,34 @@ test('a log that cannot be read shows the error dialog; the report is thanked an
     await daemon.stop();
   }
 });
+
+test('a big log: the launch notice shows how far it is read; cut after the page opened, it fails to download', async () => {
+  const line = '2026-03-01,12:00:00,1,12.34,20.1,1.35233,B001,J. Ortiz,Orange Juice\n';
+  const root = h.makeRoot({ log: 'Date,Time,Sample,Brix,Temp,RI,Batch,Operator,Product\n' + line.repeat(100000) });
+  const daemon = await h.startDaemon({ root });
+  const page = await context.newPage();
+  try {
+    await page.addInitScript(() => {
+      window.progressSeen = [];
+      new MutationObserver(() => {
+        const percent = document.querySelector('.fw-progress-percent');
+        if (percent) window.progressSeen.push({ text: percent.textContent, title: document.title });
+      }).observe(document, { subtree: true, childList: true, characterData: true });
+    });
+    await page.goto(daemon.url);
+    await page.waitForSelector('[data-name="lbDates"] [aria-selected="true"]');
+    const seen = await page.evaluate(() => window.progressSeen);
+    assert.ok(seen.length > 0, 'no progress was shown');
+    assert.match(seen[0].text, /^\d{1,3}%$/);
+    assert.equal(seen[0].title, 'Launching...');
+
+    // Rewritten shorter in place: the transfer breaks off instead of giving other bytes.
+    fs.truncateSync(path.join(root, 'mnt', 'pen', 'userdata.csv'), 100);
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click('[data-name="btDownload"]')]);
+    assert.notEqual(await download.failure(), null, 'the cut log downloaded as if whole');
+    assert.match(daemon.stderr, /broken off/);
+  } finally {
+    await page.close();
+    await daemon.stop();
+  }
+});
