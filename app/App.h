@@ -25,6 +25,7 @@ public:
     std::atomic<std::shared_ptr<platform::WebFile>> webFile;
 
     std::string ApplicationIdentifier() const override { return "com.kvr.brixlogviewer"; }
+    std::string CertificateFolder() const override { return "/etc/brix-log-viewer/tls"; }
     platform::WebPage* DefaultPage() override;
     std::shared_ptr<platform::WebSession> _CreateNewSession(const platform::http::HttpRequest& request,
                                                             const std::string& identifier) override;

@@ -137,35 +137,56 @@ void MillionRecordDate(App& app, Harness& harness, const fs::path& log) {
     EndSessions(app, sessions);
 }
 
-// A browser's channel that keeps nothing, so that only the daemon's own memory is counted.
-class NullChannel final : public platform::http::Channel {
+// A browser's channel that keeps nothing but whether its page came, so that only the
+// daemon's own memory is counted.
+class QuietChannel final : public platform::http::Channel {
 public:
-    void Send(std::string) override {}
+    void Send(std::string message) override {
+        if (message.rfind(R"({"t":"page")", 0) == 0) painted = true;
+    }
     void Close() override {}
+    std::atomic<bool> painted{false};
 };
 
-std::shared_ptr<platform::WebSession> OpenQuietly(Harness& harness) {
+// A session whose page is made and shown on the daemon's own threads, as a browser's would be.
+std::shared_ptr<platform::WebSession> OpenQuietly(Harness& harness, platform::Gateway& gateway) {
     auto session = harness.NewSession();
-    session->MarkAttached();
-    harness.Within(*session, [&] { session->Attach(std::make_shared<NullChannel>()); });
+    platform::http::HttpRequest request;
+    request.path = "/_ws";
+    request.query["s"] = session->Identifier();
+    auto channel = std::make_shared<QuietChannel>();
+    gateway.OpenChannel(request, channel);
+    while (!channel->painted) std::this_thread::sleep_for(std::chrono::microseconds(200));
     return session;
 }
 
 void SessionMemory(App& app, Harness& harness, const fs::path& log, const fs::path& sample) {
     fs::copy_file(sample, log, fs::copy_options::overwrite_existing);
-    std::vector<std::shared_ptr<platform::WebSession>> sessions{OpenQuietly(harness)};  // one-time costs first
+    platform::Gateway gateway(app);
+    std::vector<std::shared_ptr<platform::WebSession>> sessions{OpenQuietly(harness, gateway)};  // one-time costs first
     EndSessions(app, sessions);
     const double start = RssMiB();
 
     for (int round = 0; round < 10; ++round) {
-        for (int i = 0; i < 100; ++i) sessions.push_back(OpenQuietly(harness));
+        // Opened 10 at a time, so that the worker threads all take part.
+        for (int i = 0; i < 100; i += 10) {
+            std::vector<std::thread> opening;
+            std::mutex mutex;  // guards sessions; leaf lock
+            for (int k = 0; k < 10; ++k)
+                opening.emplace_back([&] {
+                    auto session = OpenQuietly(harness, gateway);
+                    std::lock_guard lock(mutex);
+                    sessions.push_back(std::move(session));
+                });
+            for (auto& t : opening) t.join();
+        }
         EndSessions(app, sessions);
     }
     const double cameAndWent = RssMiB() - start;
 
     constexpr int kIdle = 200;
     const double beforeIdle = RssMiB();
-    for (int i = 0; i < kIdle; ++i) sessions.push_back(OpenQuietly(harness));
+    for (int i = 0; i < kIdle; ++i) sessions.push_back(OpenQuietly(harness, gateway));
     platform::ReturnFreeMemory();
     const double idle = (RssMiB() - beforeIdle) * 1024 / kIdle;
     EndSessions(app, sessions);

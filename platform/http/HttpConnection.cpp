@@ -1,32 +1,62 @@
 #include "platform/http/Connections.h"
 
 namespace platform::http::detail {
+namespace {
 
-HttpConnection::HttpConnection(tcp::socket socket, RequestHandler& handler, const ServerLimits& limits)
-    : stream_(std::move(socket)), handler_(handler), limits_(limits) {
+constexpr auto kTlsShutdownTimeout = std::chrono::seconds(5);
+
+template <class Stream>
+constexpr bool kTls = std::is_same_v<Stream, TlsStream>;
+
+template <class Stream>
+Stream MakeStream(tcp::socket socket, ssl::context* tls) {
+    if constexpr (kTls<Stream>) return Stream(std::move(socket), *tls);
+    else return Stream(std::move(socket));
+}
+
+}  // namespace
+
+template <class Stream>
+HttpConnection<Stream>::HttpConnection(tcp::socket socket, RequestHandler& handler, const ServerLimits& limits,
+                                       std::shared_ptr<ssl::context> tls)
+    : tls_(std::move(tls)), stream_(MakeStream<Stream>(std::move(socket), tls_.get())), handler_(handler), limits_(limits) {
     // Whole messages are written at once; Nagle's delay would only hold back each answer's
     // last segment until the browser's delayed acknowledgement (about 40 ms an event).
     beast::error_code ignored;
-    stream_.socket().set_option(tcp::no_delay(true), ignored);
+    Tcp().socket().set_option(tcp::no_delay(true), ignored);
 }
 
-void HttpConnection::Start() {
-    net::dispatch(stream_.get_executor(), [self = shared_from_this()] { self->Read(); });
+template <class Stream>
+void HttpConnection<Stream>::Start() {
+    net::dispatch(stream_.get_executor(), [self = this->shared_from_this()] {
+        if constexpr (kTls<Stream>) {
+            // The handshake has the same deadline as a request: a silent client goes.
+            self->Tcp().expires_after(std::chrono::seconds(self->limits_.readTimeoutSeconds));
+            self->stream_.async_handshake(ssl::stream_base::server, [self](beast::error_code ec) {
+                if (ec) return self->Tcp().close();
+                self->Read();
+            });
+        } else {
+            self->Read();
+        }
+    });
 }
 
-void HttpConnection::Read() {
+template <class Stream>
+void HttpConnection<Stream>::Read() {
     parser_.emplace();
     parser_->header_limit(static_cast<std::uint32_t>(limits_.headerLimit));
     parser_->body_limit(limits_.bodyLimit);
     // The deadline covers a silent client and the idle time between keep-alive requests.
-    stream_.expires_after(std::chrono::seconds(limits_.readTimeoutSeconds));
+    Tcp().expires_after(std::chrono::seconds(limits_.readTimeoutSeconds));
     bhttp::async_read(stream_, buffer_, *parser_,
-                      [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRead(ec); });
+                      [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->OnRead(ec); });
 }
 
-void HttpConnection::OnRead(beast::error_code ec) {
+template <class Stream>
+void HttpConnection<Stream>::OnRead(beast::error_code ec) {
     if (ec == bhttp::error::end_of_stream || ec == beast::error::timeout || ec == net::error::operation_aborted ||
-        ec == net::error::connection_reset) {
+        ec == net::error::connection_reset || ec == ssl::error::stream_truncated) {
         return Close();
     }
     if (ec) {
@@ -40,8 +70,8 @@ void HttpConnection::OnRead(beast::error_code ec) {
     if (websocket::is_upgrade(request)) {
         const HttpRequest ours = ToHttpRequest(request);
         if (!handler_.AcceptsChannel(ours)) return Write(HttpResponse::Text(403, "Forbidden\n"), false, false);
-        stream_.expires_never();
-        auto ws = std::make_shared<WebSocketConnection>(std::move(stream_), handler_, limits_);
+        Tcp().expires_never();
+        auto ws = std::make_shared<WebSocketConnection<Stream>>(std::move(stream_), tls_, handler_, limits_);
         ws->Accept(std::move(request));
         return;
     }
@@ -54,7 +84,8 @@ void HttpConnection::OnRead(beast::error_code ec) {
     Write(std::move(response), keepAlive, request.method() == bhttp::verb::head);
 }
 
-void HttpConnection::Write(HttpResponse response, bool keepAlive, bool headOnly) {
+template <class Stream>
+void HttpConnection<Stream>::Write(HttpResponse response, bool keepAlive, bool headOnly) {
     auto message = std::make_shared<bhttp::response<bhttp::span_body<const char>>>();
     message->version(11);
     message->result(static_cast<unsigned>(response.status));
@@ -76,22 +107,23 @@ void HttpConnection::Write(HttpResponse response, bool keepAlive, bool headOnly)
         message->prepare_payload();
     }
     // Each write must make progress within the deadline: a reader that takes nothing ends.
-    stream_.expires_after(std::chrono::seconds(limits_.stallTimeoutSeconds));
+    Tcp().expires_after(std::chrono::seconds(limits_.stallTimeoutSeconds));
     if (headerOnly) {
         auto serializer = std::make_shared<bhttp::response_serializer<bhttp::span_body<const char>>>(*message);
         bhttp::async_write_header(stream_, *serializer,
-                                  [self = shared_from_this(), message, serializer](beast::error_code ec, std::size_t) {
+                                  [self = this->shared_from_this(), message, serializer](beast::error_code ec, std::size_t) {
                                       if (ec) return self->Done(ec);
                                       if (self->streaming_) return self->SendChunk();
                                       self->Done(ec);
                                   });
     } else {
         bhttp::async_write(stream_, *message,
-                           [self = shared_from_this(), message](beast::error_code ec, std::size_t) { self->Done(ec); });
+                           [self = this->shared_from_this(), message](beast::error_code ec, std::size_t) { self->Done(ec); });
     }
 }
 
-void HttpConnection::SendChunk() {
+template <class Stream>
+void HttpConnection<Stream>::SendChunk() {
     const std::uint64_t left = streaming_->Size() - streamed_;
     if (left == 0) return Done({});
     if (chunk_.empty()) chunk_.resize(limits_.streamChunk);
@@ -104,15 +136,16 @@ void HttpConnection::SendChunk() {
     // The source cannot give what Content-Length promised: hang up mid-body, so the
     // browser sees a broken transfer and never takes other bytes for the file.
     if (n == 0) return Done(net::error::broken_pipe);
-    stream_.expires_after(std::chrono::seconds(limits_.stallTimeoutSeconds));
-    net::async_write(stream_, net::buffer(chunk_.data(), n), [self = shared_from_this()](beast::error_code ec, std::size_t sent) {
+    Tcp().expires_after(std::chrono::seconds(limits_.stallTimeoutSeconds));
+    net::async_write(stream_, net::buffer(chunk_.data(), n), [self = this->shared_from_this()](beast::error_code ec, std::size_t sent) {
         if (ec) return self->Done(ec);
         self->streamed_ += sent;
         self->SendChunk();
     });
 }
 
-void HttpConnection::Done(beast::error_code ec) {
+template <class Stream>
+void HttpConnection<Stream>::Done(beast::error_code ec) {
     sending_.reset();
     streaming_.reset();
     chunk_ = {};
@@ -120,10 +153,20 @@ void HttpConnection::Done(beast::error_code ec) {
     Read();
 }
 
-void HttpConnection::Close() {
+template <class Stream>
+void HttpConnection<Stream>::Close() {
     beast::error_code ignored;
-    stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
-    stream_.close();
+    if constexpr (kTls<Stream>) {
+        // Say goodbye in TLS, but never wait long for a peer that does not answer.
+        Tcp().expires_after(kTlsShutdownTimeout);
+        stream_.async_shutdown([self = this->shared_from_this()](beast::error_code) { self->Tcp().close(); });
+    } else {
+        Tcp().socket().shutdown(tcp::socket::shutdown_send, ignored);
+        Tcp().close();
+    }
 }
+
+template class HttpConnection<PlainStream>;
+template class HttpConnection<TlsStream>;
 
 }  // namespace platform::http::detail

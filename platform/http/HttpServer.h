@@ -7,8 +7,9 @@
 
 namespace platform::http {
 
-// The built-in HTTP and WebSocket server. Bind claims the port (so a port in use fails
-// at once); Listen starts accepting; Run serves on the calling thread and helpers until Stop.
+// The built-in HTTP and WebSocket server, plain and, when given a certificate, over TLS on
+// a second port. Bind and BindSecure claim the ports (so a port in use fails at once);
+// Listen starts accepting; Run serves on the calling thread and helpers until Stop.
 class HttpServer {
 public:
     HttpServer(RequestHandler& handler, ServerLimits limits = {});
@@ -19,6 +20,14 @@ public:
     // Throws std::runtime_error with a readable reason when the port cannot be had.
     void Bind(std::uint16_t port);
     std::uint16_t BoundPort() const;
+    // The secure listener: loads the certificate chain and the key (PEM files), then claims
+    // the port. Throws std::runtime_error naming the file or the port that cannot be used.
+    void BindSecure(std::uint16_t port, const std::string& certificateFile, const std::string& keyFile);
+    std::uint16_t BoundSecurePort() const;  // 0 without a secure listener
+    // Reads the certificate and key again; new connections use them, open ones go on with
+    // theirs. Throws std::runtime_error (and the old pair stays) when the new one is unusable.
+    // Listen also makes SIGHUP do this, reporting a failure on standard error.
+    void ReloadCertificate();
     void Listen();
     void Run(unsigned threads);
     void Stop();  // callable from any thread

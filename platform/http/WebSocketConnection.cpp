@@ -2,10 +2,13 @@
 
 namespace platform::http::detail {
 
-WebSocketConnection::WebSocketConnection(beast::tcp_stream stream, RequestHandler& handler, const ServerLimits& limits)
-    : ws_(std::move(stream)), handler_(handler), limits_(limits) {}
+template <class Stream>
+WebSocketConnection<Stream>::WebSocketConnection(Stream stream, std::shared_ptr<ssl::context> tls,
+                                                 RequestHandler& handler, const ServerLimits& limits)
+    : tls_(std::move(tls)), ws_(std::move(stream)), handler_(handler), limits_(limits) {}
 
-void WebSocketConnection::Accept(BeastRequest request) {
+template <class Stream>
+void WebSocketConnection<Stream>::Accept(BeastRequest request) {
     // Handshake deadline, then an idle timeout kept honest by pings: a browser that
     // vanished without closing frees its socket.
     ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
@@ -16,15 +19,16 @@ void WebSocketConnection::Accept(BeastRequest request) {
     ws_.set_option(websocket::stream_base::decorator(
         [](websocket::response_type& response) { response.set(bhttp::field::server, "brix-log-viewer"); }));
     auto shared = std::make_shared<BeastRequest>(std::move(request));
-    ws_.async_accept(*shared, [self = shared_from_this(), shared](beast::error_code ec) {
+    ws_.async_accept(*shared, [self = this->shared_from_this(), shared](beast::error_code ec) {
         if (ec) return;
         self->listener_ = self->handler_.OpenChannel(ToHttpRequest(*shared), self);
         self->Read();
     });
 }
 
-void WebSocketConnection::Read() {
-    ws_.async_read(buffer_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
+template <class Stream>
+void WebSocketConnection<Stream>::Read() {
+    ws_.async_read(buffer_, [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
         if (ec == websocket::error::message_too_big && !self->closing_) {
             // Tell the browser why, then hang up.
             self->closing_ = true;
@@ -39,8 +43,9 @@ void WebSocketConnection::Read() {
     });
 }
 
-void WebSocketConnection::Send(std::string message) {
-    net::post(ws_.get_executor(), [self = shared_from_this(), message = std::move(message)]() mutable {
+template <class Stream>
+void WebSocketConnection<Stream>::Send(std::string message) {
+    net::post(ws_.get_executor(), [self = this->shared_from_this(), message = std::move(message)]() mutable {
         if (self->closing_ || self->finished_) return;
         if (self->queue_.size() >= self->limits_.writeQueueLimit) {
             // A browser that does not read is dropped rather than buffered without end.
@@ -51,24 +56,27 @@ void WebSocketConnection::Send(std::string message) {
     });
 }
 
-void WebSocketConnection::WriteNext() {
+template <class Stream>
+void WebSocketConnection<Stream>::WriteNext() {
     ws_.text(true);
-    ws_.async_write(net::buffer(queue_.front()), [self = shared_from_this()](beast::error_code ec, std::size_t) {
+    ws_.async_write(net::buffer(queue_.front()), [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
         if (ec) return self->Finish();
         self->queue_.pop_front();
         if (!self->queue_.empty()) self->WriteNext();
     });
 }
 
-void WebSocketConnection::Close() {
-    net::post(ws_.get_executor(), [self = shared_from_this()] {
+template <class Stream>
+void WebSocketConnection<Stream>::Close() {
+    net::post(ws_.get_executor(), [self = this->shared_from_this()] {
         if (self->closing_ || self->finished_) return;
         self->closing_ = true;
         self->ws_.async_close(websocket::close_code::normal, [self](beast::error_code) { self->Finish(); });
     });
 }
 
-void WebSocketConnection::Finish() {
+template <class Stream>
+void WebSocketConnection<Stream>::Finish() {
     if (finished_) return;
     finished_ = true;
     queue_.clear();
@@ -79,5 +87,8 @@ void WebSocketConnection::Finish() {
     beast::error_code ignored;
     beast::get_lowest_layer(ws_).socket().close(ignored);
 }
+
+template class WebSocketConnection<PlainStream>;
+template class WebSocketConnection<TlsStream>;
 
 }  // namespace platform::http::detail

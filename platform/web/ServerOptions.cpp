@@ -44,11 +44,12 @@ ServerOptions ServerOptions::Parse(const std::vector<std::string>& arguments) {
     return options;
 }
 
-std::string ServerOptions::Usage(const std::string& program) {
+std::string ServerOptions::Usage(const std::string& program, const std::string& certificateFolder) {
     return "Usage: " + program +
            " [--port=N] [--secureport=N] [--foreground] [--root=DIR] [--help]\n"
            "  --port=N        serve HTTP on port N (default 10001)\n"
-           "  --secureport=N  port of the TLS listener, used only when a certificate is found\n"
+           "  --secureport=N  port of the TLS listener (default 443), opened only when a certificate\n"
+           "                  is found: " + certificateFolder + "/certificate.pem and key.pem\n"
            "  --foreground    stay attached to the terminal (for service managers and tests)\n"
            "  --root=DIR      read absolute paths under DIR, so /mnt/pen is DIR/mnt/pen (demo, tests)\n"
            "  --help          show this text\n";

@@ -17,7 +17,7 @@ struct ServerOptions {
 
     // Throws OptionError naming the offending argument.
     static ServerOptions Parse(const std::vector<std::string>& arguments);
-    static std::string Usage(const std::string& program);
+    static std::string Usage(const std::string& program, const std::string& certificateFolder);
 };
 
 class OptionError : public std::runtime_error {

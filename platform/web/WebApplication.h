@@ -56,6 +56,9 @@ public:
 
     // Operations a subclass replaces.
     virtual std::string ApplicationIdentifier() const { return "com.example.webapp"; }
+    // Where the secure listener's certificate.pem and key.pem are looked for at start-up;
+    // an absolute path, resolved under --root like every other.
+    virtual std::string CertificateFolder() const { return "/etc/" + ApplicationIdentifier() + "/tls"; }
     virtual WebPage* DefaultPage() { return nullptr; }
     virtual std::shared_ptr<WebSession> _CreateNewSession(const http::HttpRequest& request,
                                                           const std::string& identifier);

@@ -37,11 +37,11 @@ int WebApplication::Run(int argc, char** argv) {
         options = ServerOptions::Parse(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     } catch (const OptionError& e) {
         Refuse(program, e.what());
-        std::fputs(ServerOptions::Usage(program).c_str(), stderr);
+        std::fputs(ServerOptions::Usage(program, CertificateFolder()).c_str(), stderr);
         return 2;
     }
     if (options.help) {
-        std::fputs(ServerOptions::Usage(program).c_str(), stdout);
+        std::fputs(ServerOptions::Usage(program, CertificateFolder()).c_str(), stdout);
         return 0;
     }
     if (options.port) Port = *options.port;
@@ -65,7 +65,17 @@ int WebApplication::Run(int argc, char** argv) {
     } catch (const std::exception& e) {
         return Refuse(program, e.what());
     }
-    // No certificate is looked for yet, so the secure listener on SSLPort stays closed.
+    // The secure listener opens when a certificate is there; half of a pair, or a pair that
+    // cannot be used, is refused like a port in use, before anything listens.
+    const FolderItem tls(CertificateFolder());
+    const FolderItem certificate = tls.Child("certificate.pem"), key = tls.Child("key.pem");
+    if (certificate.Exists() || key.Exists()) {
+        try {
+            server.BindSecure(static_cast<std::uint16_t>(SSLPort), certificate.NativePath(), key.NativePath());
+        } catch (const std::exception& e) {
+            return Refuse(program, e.what());
+        }
+    }
 
     Event_Open(options.arguments);
     if (quitRequested_) return exitStatus_;
