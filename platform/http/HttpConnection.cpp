@@ -129,7 +129,8 @@ void HttpConnection<Stream>::SendChunk() {
     if (chunk_.empty()) chunk_.resize(limits_.streamChunk);
     std::size_t n = 0;
     try {
-        n = streaming_->ReadAt(streamed_, std::span<char>(chunk_.data(), std::min<std::uint64_t>(chunk_.size(), left)));
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk_.size(), left));
+        n = streaming_->ReadAt(streamed_, std::span<char>(chunk_.data(), want));
     } catch (const std::exception&) {
         n = 0;
     }

@@ -24,8 +24,6 @@ public:
     std::size_t CellCount(std::size_t row) const { return rowCell_[row + 1] - rowCell_[row]; }
     // The text of a cell; empty for a cell that the row does not have.
     std::string_view Cell(std::size_t row, std::size_t column) const;
-    // The bytes of a row's text, for budgeting what is sent at once.
-    std::uint64_t RowBytes(std::size_t row) const { return rowText_[row + 1] - rowText_[row]; }
 
 private:
     std::string text_;

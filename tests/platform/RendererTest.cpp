@@ -260,8 +260,10 @@ TEST(Renderer, WhatTheBrowserReportedIsNotEchoedUnlessAHandlerChangedIt) {
     });
     f.channel->TakeMessages();
     f.harness.Raise(*f.session, "list", "SelectionChanged", "4");
-    for (const auto& m : f.channel->TakeMessages())
-        for (const auto& c : json::parse(m)["controls"]) EXPECT_FALSE(c.contains("listIndex")) << m;
+    for (const auto& m : f.channel->TakeMessages()) {
+        const json message = json::parse(m);  // held: a loop over a part of a temporary would read freed memory
+        for (const auto& c : message["controls"]) EXPECT_FALSE(c.contains("listIndex")) << m;
+    }
     f.harness.Raise(*f.session, "list", "SelectionChanged", "9");
     const auto messages = f.channel->TakeMessages();
     ASSERT_EQ(messages.size(), 1u);
