@@ -60,6 +60,7 @@ http::HttpResponse TestHarness::Get(const std::string& path, const std::map<std:
     request.path = path;
     request.query = query;
     request.headers = headers;
+    request.headers.emplace("host", "localhost");  // as a browser on the device would send; unless given
     return gateway_->Handle(request);
 }
 
@@ -91,6 +92,7 @@ TestHarness::LiveChannel TestHarness::ConnectLive(WebSession& session) {
     request.method = "GET";
     request.path = "/_ws";
     request.query["s"] = session.Identifier();
+    request.headers["host"] = "localhost";
     LiveChannel live{std::make_shared<RecordingChannel>(), nullptr};
     live.listener = gateway_->OpenChannel(request, live.channel);
     return live;

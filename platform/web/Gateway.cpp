@@ -1,6 +1,7 @@
 #include "platform/web/Gateway.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 
 #include "platform/http/Channel.h"
@@ -49,14 +50,31 @@ std::string QuotedFileName(const std::string& name) {
     return "\"" + out + "\"";
 }
 
-// Forwards a channel's traffic to its session's queue.
-class SessionChannel final : public http::ChannelListener {
+// Forwards a channel's traffic to its session's queue. What one browser may have waiting
+// there is bounded: a browser that sends faster than its session handles is cut off, so
+// one client costs at most a fixed amount whatever it sends.
+class SessionChannel final : public http::ChannelListener,
+                             public std::enable_shared_from_this<SessionChannel> {
 public:
+    static constexpr std::size_t kMaxWaitingMessages = 64;
+    static constexpr std::size_t kMaxWaitingBytes = 4 << 20;
+
     SessionChannel(std::shared_ptr<WebSession> session, std::shared_ptr<http::Channel> channel)
         : session_(std::move(session)), channel_(std::move(channel)) {}
 
     void OnMessage(std::string message) override {
-        session_->Post([session = session_, message = std::move(message)] { session->HandleMessage(message); });
+        const std::size_t bytes = message.size();
+        if (waitingMessages_ + 1 > kMaxWaitingMessages || waitingBytes_ + bytes > kMaxWaitingBytes) {
+            channel_->Close();  // the page reconnects and is painted whole, if it is a real browser
+            return;
+        }
+        waitingMessages_ += 1;
+        waitingBytes_ += bytes;
+        session_->Post([self = shared_from_this(), message = std::move(message)] {
+            self->waitingMessages_ -= 1;
+            self->waitingBytes_ -= message.size();
+            self->session_->HandleMessage(message);
+        });
     }
     void OnClose() override {
         session_->MarkDetached();
@@ -66,6 +84,8 @@ public:
 private:
     std::shared_ptr<WebSession> session_;
     std::shared_ptr<http::Channel> channel_;
+    std::atomic<std::size_t> waitingMessages_{0};  // posted to the session and not yet handled
+    std::atomic<std::size_t> waitingBytes_{0};
 };
 
 // A channel for a session the server no longer has: the browser is told to start afresh.
@@ -75,9 +95,24 @@ public:
     void OnClose() override {}
 };
 
+// The refusal of a name the device does not answer to, saying how to allow it.
+HttpResponse MisdirectedRequest(const std::string& host) {
+    std::string shown;
+    for (const char c : host.substr(0, 100))
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':' || c == '[' || c == ']') shown += c;
+    HttpResponse response = HttpResponse::Text(
+        421, "This device does not answer to the name \"" + shown +
+                 "\". Open it by its address, or start it with --hostname=" + (shown.empty() ? "NAME" : shown) +
+                 " to allow that name.\n");
+    response.headers.emplace_back("Cache-Control", "no-store");
+    return response;
+}
+
 }  // namespace
 
 HttpResponse Gateway::Handle(const HttpRequest& request) {
+    const std::string host = request.Header("host");
+    if (!hosts_.Accepts(host)) return MisdirectedRequest(host);
     if (request.method != "GET" && request.method != "HEAD") {
         HttpResponse response = HttpResponse::Text(405, "Method not allowed\n");
         response.headers.emplace_back("Allow", "GET, HEAD");
@@ -147,7 +182,7 @@ HttpResponse Gateway::DeliverCookie(const HttpRequest& request) {
 }
 
 bool Gateway::AcceptsChannel(const HttpRequest& request) {
-    if (request.path != "/_ws") return false;
+    if (request.path != "/_ws" || !hosts_.Accepts(request.Header("host"))) return false;
     const std::string origin = Lower(request.Header("origin"));
     if (origin.empty()) return true;  // not a browser: nothing to forge on its behalf
     const auto scheme = origin.find("://");

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/http/HttpTypes.h"
+#include "platform/web/HostNames.h"
 
 namespace platform {
 
@@ -8,10 +9,12 @@ class WebApplication;
 // The application side of the HTTP server: the start page that opens a session, the
 // embedded client files, downloads, cookie deliveries, and the WebSocket channels that
 // carry each session's events and changes. Paths are matched against fixed routes and
-// tables only; nothing is ever read from a path that a request names.
+// tables only; nothing is ever read from a path that a request names. A request whose
+// Host is not one of the device's names is refused whatever it asks for.
 class Gateway : public http::RequestHandler {
 public:
-    explicit Gateway(WebApplication& application) : application_(application) {}
+    explicit Gateway(WebApplication& application, HostNames hosts = HostNames())
+        : application_(application), hosts_(std::move(hosts)) {}
 
     http::HttpResponse Handle(const http::HttpRequest& request) override;
     bool AcceptsChannel(const http::HttpRequest& request) override;
@@ -25,6 +28,7 @@ private:
     http::HttpResponse DeliverCookie(const http::HttpRequest& request);
 
     WebApplication& application_;
+    HostNames hosts_;
 };
 
 }  // namespace platform

@@ -33,6 +33,8 @@ ServerOptions ServerOptions::Parse(const std::vector<std::string>& arguments) {
             options.securePort = ParsePort(argument, value);
         } else if (name == "root" && hasValue && !value.empty()) {
             options.root = value;
+        } else if (name == "hostname" && hasValue && !value.empty()) {
+            options.hostnames.push_back(value);
         } else if (name == "foreground" && !hasValue) {
             options.foreground = true;
         } else if (name == "help" && !hasValue) {
@@ -46,10 +48,12 @@ ServerOptions ServerOptions::Parse(const std::vector<std::string>& arguments) {
 
 std::string ServerOptions::Usage(const std::string& program, const std::string& certificateFolder) {
     return "Usage: " + program +
-           " [--port=N] [--secureport=N] [--foreground] [--root=DIR] [--help]\n"
+           " [--port=N] [--secureport=N] [--hostname=NAME]... [--foreground] [--root=DIR] [--help]\n"
            "  --port=N        serve HTTP on port N (default 10001)\n"
            "  --secureport=N  port of the TLS listener (default 443), opened only when a certificate\n"
            "                  is found: " + certificateFolder + "/certificate.pem and key.pem\n"
+           "  --hostname=NAME also answer to this name (repeatable); the device always answers to\n"
+           "                  its addresses, localhost, its host name and that name with .local\n"
            "  --foreground    stay attached to the terminal (for service managers and tests)\n"
            "  --root=DIR      read absolute paths under DIR, so /mnt/pen is DIR/mnt/pen (demo, tests)\n"
            "  --help          show this text\n";

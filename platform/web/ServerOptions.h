@@ -13,6 +13,7 @@ struct ServerOptions {
     bool foreground = false;        // --foreground: Daemonize succeeds without detaching
     std::string root;               // --root=DIR: absolute paths resolve under DIR
     bool help = false;              // --help
+    std::vector<std::string> hostnames;  // --hostname=NAME, repeatable: more names the device answers to
     std::vector<std::string> arguments;  // what is not an option, for the Open event
 
     // Throws OptionError naming the offending argument.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "../TestSupport.h"
 #include "platform/testing/TestHarness.h"
@@ -53,7 +54,7 @@ TEST(Gateway, StartPageCarriesTheTextsEscapedAndTheSession) {
 TEST(Gateway, ChannelsOnlyFromTheSameOrigin) {
     brixtest::TempRoot root;
     brixtest::Viewer viewer;
-    platform::Gateway gateway(viewer.app);
+    platform::Gateway gateway(viewer.app, platform::HostNames({"dev"}));
     struct Case {
         std::string path, host, origin;
         bool accepted;
@@ -70,6 +71,56 @@ TEST(Gateway, ChannelsOnlyFromTheSameOrigin) {
         request.headers["host"] = c.host;
         if (!c.origin.empty()) request.headers["origin"] = c.origin;
         EXPECT_EQ(gateway.AcceptsChannel(request), c.accepted) << c.origin << " -> " << c.host;
+    }
+}
+
+// A page of another site whose name points at the device (DNS rebinding) gets nothing:
+// no session, no page, no file, no channel.
+TEST(Gateway, OnlyTheDevicesAddressesAndNamesAreAnswered) {
+    brixtest::TempRoot root;
+    root.WriteLog("D,X\n1,a\n");
+    brixtest::Viewer viewer;
+    platform::Gateway gateway(viewer.app, platform::HostNames({"brix-01.plant.example"}));
+    auto file = platform::WebFile::Open(platform::FolderItem("/mnt/pen/userdata.csv"), true);
+    char own[256] = {};
+    ::gethostname(own, sizeof own - 1);
+    struct Case {
+        std::string host;
+        bool answered;
+    };
+    for (const auto& c : std::vector<Case>{{"192.168.1.50", true},
+                                           {"192.168.1.50:10001", true},
+                                           {"[::1]:10001", true},
+                                           {"[fe80::1]", true},
+                                           {"localhost:10001", true},
+                                           {"LOCALHOST", true},
+                                           {std::string(own), true},
+                                           {std::string(own) + ".local:443", true},
+                                           {"brix-01.plant.example", true},
+                                           {"Brix-01.Plant.Example.:10001", true},
+                                           {"evil.example", false},
+                                           {"evil.example:10001", false},
+                                           {"192.168.1.50.evil.example", false},
+                                           {"localhost.evil.example", false},
+                                           {"[::1]x", false},
+                                           {"localhost:port", false},
+                                           {"", false}}) {
+        const auto sessions = viewer.app.SessionCount();
+        for (const std::string& path : std::vector<std::string>{"/", "/_client/framework.js", file->URL()}) {
+            platform::http::HttpRequest request;
+            request.method = "GET";
+            request.path = path;
+            request.headers["host"] = c.host;
+            request.headers["origin"] = "http://" + c.host;
+            const auto response = gateway.Handle(request);
+            EXPECT_EQ(response.status == 421, !c.answered) << c.host << " " << path;
+            if (!c.answered) {
+                EXPECT_NE(response.body->find("--hostname="), std::string::npos);
+            }
+            request.path = "/_ws";
+            EXPECT_EQ(gateway.AcceptsChannel(request), c.answered) << c.host;
+        }
+        EXPECT_EQ(viewer.app.SessionCount(), sessions + (c.answered ? 1 : 0)) << c.host;
     }
 }
 

@@ -73,7 +73,7 @@ std::string Receive(int fd, int quietMs = 10000) {
 TEST(HttpServer, AnswersInOrderOnOneConnectionAndClosesASilentOne) {
     LiveServer live;
     const int fd = live.Connect();
-    SendAll(fd, "GET /_client/framework.css HTTP/1.1\r\nHost: x\r\n\r\nHEAD /nothing HTTP/1.1\r\nHost: x\r\n\r\n");
+    SendAll(fd, "GET /_client/framework.css HTTP/1.1\r\nHost: localhost\r\n\r\nHEAD /nothing HTTP/1.1\r\nHost: localhost\r\n\r\n");
     const std::string answers = Receive(fd, 500);
     EXPECT_EQ(answers.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answers.substr(0, 200);
     EXPECT_NE(answers.find("HTTP/1.1 404 Not Found\r\n"), std::string::npos);
@@ -95,11 +95,11 @@ TEST(HttpServer, RefusesOversizedHeadersForeignChannelsAndOtherMethods) {
         std::string status;
     };
     for (const auto& c : std::vector<Case>{
-             {"GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(20000, 'a') + "\r\n\r\n", "HTTP/1.1 413"},
+             {"GET / HTTP/1.1\r\nHost: localhost\r\nX-Big: " + std::string(70000, 'a') + "\r\n\r\n", "HTTP/1.1 413"},
              {"GET /_ws?s=abc HTTP/1.1\r\nHost: dev:1\r\nOrigin: http://evil.example\r\nConnection: Upgrade\r\n"
               "Upgrade: websocket\r\nSec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n",
               "HTTP/1.1 403"},
-             {"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 2\r\n\r\nhi", "HTTP/1.1 405"},
+             {"POST / HTTP/1.1\r\nHost: localhost\r\nContent-Length: 2\r\n\r\nhi", "HTTP/1.1 405"},
              {"NONSENSE\r\n\r\n", "HTTP/1.1 400"},
          }) {
         const int fd = live.Connect();
@@ -127,7 +127,7 @@ TEST(HttpServer, ADownloadIsStreamedWholeOrBrokenOffAndAStalledReaderIsDropped) 
     const std::uint64_t size = 48ull << 20;  // more than the socket buffers hold, sparse on disk
     std::filesystem::resize_file((std::ofstream(live.root.LogPath()), live.root.LogPath()), size);
     const auto file = platform::WebFile::Open(platform::FolderItem("/mnt/pen/userdata.csv"), true);
-    const std::string request = "GET " + file->URL() + " HTTP/1.1\r\nHost: x\r\n\r\n";
+    const std::string request = "GET " + file->URL() + " HTTP/1.1\r\nHost: localhost\r\n\r\n";
 
     // Whole, in chunks, with its length announced; the connection stays for the next request.
     int fd = live.Connect();

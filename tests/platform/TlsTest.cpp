@@ -93,7 +93,7 @@ Handshake Connect(std::uint16_t port, int lowest, int highest) {
     X509_NAME_get_text_by_NID(X509_get_subject_name(peer), NID_commonName, name, sizeof name);
     result.commonName = name;
     X509_free(peer);
-    const std::string request = "GET /_client/framework.css HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string request = "GET /_client/framework.css HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n";
     net::write(stream, net::buffer(request));
     std::string answer(12, '\0');
     net::read(stream, net::buffer(answer), ec);
