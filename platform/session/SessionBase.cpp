@@ -32,9 +32,14 @@ void SessionBase::MarkDetached(Clock::time_point now) {
     --attached_;
 }
 
-bool SessionBase::IsAbandoned(Clock::time_point now, Clock::duration grace) const {
-    if (attached_ > 0) return false;
-    return now - Clock::time_point(Clock::duration(detachedSince_.load())) > grace;
+bool SessionBase::IsAbandoned(Clock::time_point now, Clock::duration grace, Clock::duration unattachedGrace) const {
+    const auto idle = IdleSince();
+    return idle && now - *idle > (everAttached_ ? grace : unattachedGrace);
+}
+
+std::optional<Clock::time_point> SessionBase::IdleSince() const {
+    if (attached_ > 0) return std::nullopt;
+    return Clock::time_point(Clock::duration(detachedSince_.load()));
 }
 
 SessionBase* CurrentSessionBase() { return current; }

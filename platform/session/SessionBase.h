@@ -2,6 +2,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/session/SerialQueue.h"
@@ -30,16 +31,25 @@ public:
     void PostLong(std::function<void()> task);
 
     // Channel bookkeeping for expiry; callable from any thread.
-    void MarkAttached() { ++attached_; }
+    void MarkAttached() {
+        everAttached_ = true;
+        ++attached_;
+    }
     void MarkDetached(Clock::time_point now = Clock::now());
-    bool IsAbandoned(Clock::time_point now, Clock::duration grace) const;
+    // A session whose browser went away more than grace ago, or that no browser ever
+    // attached to within unattachedGrace of its making (a start page fetched and never run).
+    bool IsAbandoned(Clock::time_point now, Clock::duration grace, Clock::duration unattachedGrace) const;
+    // Since when no browser is attached: its making, or the last detach; nullopt while one is.
+    std::optional<Clock::time_point> IdleSince() const;
+    bool EverAttached() const { return everAttached_; }
 
 private:
     std::string identifier_;
     std::shared_ptr<SerialQueue> queue_;
     WorkerPool& longPool_;
     std::atomic<int> attached_{0};
-    std::atomic<Clock::rep> detachedSince_;
+    std::atomic<bool> everAttached_{false};
+    std::atomic<Clock::rep> detachedSince_;  // the making, until a browser first detaches
 };
 
 // The session whose work the calling thread runs now; null on any other thread.

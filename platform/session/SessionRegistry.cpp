@@ -2,9 +2,12 @@
 
 #include "platform/runtime/Memory.h"
 
+#include <optional>
+
 namespace platform::session {
 
-SessionRegistry::SessionRegistry(std::size_t capacity, Clock::duration grace) : capacity_(capacity), grace_(grace) {}
+SessionRegistry::SessionRegistry(std::size_t capacity, Clock::duration grace, Clock::duration unattachedGrace)
+    : capacity_(capacity), grace_(grace), unattachedGrace_(unattachedGrace) {}
 
 SessionRegistry::~SessionRegistry() {
     {
@@ -17,10 +20,42 @@ SessionRegistry::~SessionRegistry() {
 
 bool SessionRegistry::Add(std::shared_ptr<SessionBase> session) {
     if (Count() >= capacity_) Sweep();
-    std::lock_guard lock(mutex_);
-    if (sessions_.size() >= capacity_) return false;
-    sessions_.emplace(session->Identifier(), std::move(session));
+    std::vector<std::shared_ptr<SessionBase>> ended;  // released after the lock
+    {
+        std::lock_guard lock(mutex_);
+        // A burst of start pages that never run must not keep a real browser out.
+        while (sessions_.size() >= capacity_)
+            if (!EndOneIdle(ended)) break;
+        if (sessions_.size() >= capacity_) return false;
+        sessions_.emplace(session->Identifier(), std::move(session));
+    }
+    Release(ended);
     return true;
+}
+
+bool SessionRegistry::EndOneIdle(std::vector<std::shared_ptr<SessionBase>>& ended) {
+    auto chosen = sessions_.end();
+    std::optional<Clock::time_point> chosenSince;
+    for (auto it = sessions_.begin(); it != sessions_.end(); ++it) {
+        const auto since = it->second->IdleSince();
+        if (!since) continue;
+        const bool better = chosen == sessions_.end() ||
+                            (!it->second->EverAttached() && chosen->second->EverAttached()) ||
+                            (it->second->EverAttached() == chosen->second->EverAttached() && *since < *chosenSince);
+        if (better) {
+            chosen = it;
+            chosenSince = since;
+        }
+    }
+    if (chosen == sessions_.end()) return false;
+    ended.push_back(std::move(chosen->second));
+    sessions_.erase(chosen);
+    return true;
+}
+
+void SessionRegistry::Release(std::vector<std::shared_ptr<SessionBase>>& ended) {
+    for (auto& session : ended) session->Post([keep = session] {});
+    ended.clear();
 }
 
 std::shared_ptr<SessionBase> SessionRegistry::Find(const std::string& identifier) const {
@@ -47,7 +82,7 @@ std::size_t SessionRegistry::Sweep(Clock::time_point now) {
     {
         std::lock_guard lock(mutex_);
         for (auto it = sessions_.begin(); it != sessions_.end();) {
-            if (it->second->IsAbandoned(now, grace_)) {
+            if (it->second->IsAbandoned(now, grace_, unattachedGrace_)) {
                 ended.push_back(std::move(it->second));
                 it = sessions_.erase(it);
             } else {
@@ -55,9 +90,9 @@ std::size_t SessionRegistry::Sweep(Clock::time_point now) {
             }
         }
     }
-    // Free each session's page on its own queue, after whatever it still runs.
-    for (auto& session : ended) session->Post([keep = session] {});
-    return ended.size();
+    const std::size_t count = ended.size();
+    Release(ended);
+    return count;
 }
 
 void SessionRegistry::EndAll() {

@@ -13,13 +13,17 @@
 namespace platform::session {
 
 // The live sessions by identifier. Sessions whose browser has gone for longer than the
-// grace period are ended by Sweep; a cap keeps memory bounded.
+// grace period, or that no browser attached to soon after their making, are ended by
+// Sweep; a cap keeps memory bounded, and only browsers that are attached hold it.
 class SessionRegistry {
 public:
-    SessionRegistry(std::size_t capacity, Clock::duration grace);
+    SessionRegistry(std::size_t capacity, Clock::duration grace,
+                    Clock::duration unattachedGrace = std::chrono::seconds(10));
     ~SessionRegistry();
 
-    // False when the registry is full even after ending abandoned sessions.
+    // At the cap, ends abandoned sessions, then the one no browser is attached to that has
+    // waited longest (one never attached first, a closed tab after). False only when every
+    // session has its browser attached.
     bool Add(std::shared_ptr<SessionBase> session);
     std::shared_ptr<SessionBase> Find(const std::string& identifier) const;
     std::vector<std::shared_ptr<SessionBase>> All() const;  // in no particular order
@@ -34,8 +38,14 @@ public:
     void StartSweeping(Clock::duration interval);
 
 private:
+    // Ends the session that Add may sacrifice; false when there is none. Caller holds mutex_.
+    bool EndOneIdle(std::vector<std::shared_ptr<SessionBase>>& ended);
+    // Frees the ended sessions on their own queues, after whatever they still run.
+    static void Release(std::vector<std::shared_ptr<SessionBase>>& ended);
+
     std::size_t capacity_;
     Clock::duration grace_;
+    Clock::duration unattachedGrace_;
     mutable std::mutex mutex_;  // guards sessions_; taken before any session's queue lock
     std::unordered_map<std::string, std::shared_ptr<SessionBase>> sessions_;
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <thread>
 
+#include "../TestSupport.h"
 #include "platform/runtime/TextInputStream.h"
 #include "platform/session/SerialQueue.h"
 #include "platform/session/SessionRegistry.h"
@@ -172,16 +173,34 @@ TEST(Sessions, AnAbandonedSessionEndsAndFreesItsPage) {
     EXPECT_NE(app.SessionWithIdentifier(kept->Identifier()), nullptr);
 }
 
-TEST(Sessions, BeyondTheCapABrowserGetsABusyPage) {
+TEST(Sessions, OnlyAttachedBrowsersHoldTheCapAndStartPagesThatNeverRunEndSoon) {
     ButtonApp app;
-    platform::testing::TestHarness harness(app, platform::testing::TestHarness::Settings(2, 2));
-    EXPECT_EQ(harness.Get("/").status, 200);
-    auto attached = harness.NewSession();
-    ASSERT_NE(attached, nullptr);
-    harness.Connect(*attached);
+    platform::testing::TestHarness harness(app, platform::testing::TestHarness::Settings(2, 3));
+    auto first = harness.NewSession();
+    harness.Connect(*first);
+    // A burst of start pages that never open their channel: each takes the slot of the one before.
+    for (int i = 0; i < 400; ++i) ASSERT_EQ(harness.Get("/").status, 200) << i;
+    EXPECT_EQ(app.SessionCount(), 3);
+    auto second = harness.NewSession();
+    ASSERT_NE(second, nullptr) << "a real browser gets in all the same";
+    harness.Connect(*second);
+    auto third = harness.NewSession();
+    harness.Connect(*third);
     const auto busy = harness.Get("/");
-    EXPECT_EQ(busy.status, 503);
+    EXPECT_EQ(busy.status, 503) << "every slot is held by an attached browser";
     EXPECT_NE(busy.body->find("busy"), std::string::npos);
+
+    // A closed tab gives its slot up to a new browser, the longest gone first.
+    first->MarkDetached();
+    EXPECT_EQ(harness.Get("/").status, 200);
+    EXPECT_EQ(app.SessionWithIdentifier(first->Identifier()), nullptr);
+    EXPECT_NE(app.SessionWithIdentifier(second->Identifier()), nullptr);
+
+    // A start page that never ran ends after about ten seconds, an attached browser never.
+    const auto now = platform::session::Clock::now();
+    EXPECT_EQ(app.Sessions().Sweep(now + 5s), 0u);
+    EXPECT_EQ(app.Sessions().Sweep(now + 11s), 1u);
+    EXPECT_EQ(app.SessionCount(), 2);
 }
 
 TEST(Sessions, IdentifiersAreLongAndDistinct) {
@@ -226,4 +245,30 @@ TEST(Sessions, AFailingTaskEndsNeitherItsQueueNorTheProcess) {
     queue->Post([] { throw 42; });
     queue->Post([&] { ran.set_value(); });
     EXPECT_EQ(ran.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
+TEST(Sessions, ABrowserSendingFasterThanItsSessionHandlesIsCutOff) {
+    ButtonApp app;
+    platform::testing::TestHarness harness(app);
+    auto session = harness.NewSession();
+    auto live = harness.ConnectLive(*session);
+    ASSERT_TRUE(live.channel->WaitFor(R"("t":"page")", 10s));
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    app.onPress = [&] { released.wait(); };
+    const std::string press = Press(*session);
+    for (int i = 0; i < 1000 && !live.channel->Closed(); ++i) live.listener->OnMessage(press);
+    EXPECT_TRUE(live.channel->Closed()) << "a thousand messages were let wait";
+    release.set_value();
+}
+
+// Many first paints at once, each rendering the shared styles: run under ThreadSanitizer,
+// a race on the styles' values fails it.
+TEST(Sessions, ManySessionsPaintTheirFirstPageAtOnce) {
+    brixtest::TempRoot root;
+    root.WriteLog("D,X\nA,1\n");
+    brixtest::Viewer viewer;
+    std::vector<platform::testing::TestHarness::LiveChannel> browsers;
+    for (int i = 0; i < 16; ++i) browsers.push_back(viewer.harness.ConnectLive(*viewer.harness.NewSession()));
+    for (auto& browser : browsers) EXPECT_TRUE(browser.channel->WaitFor("text-align: center", 10s));
 }
