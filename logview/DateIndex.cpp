@@ -1,3 +1,5 @@
+#include <atomic>
+#include <cstdio>
 #include <string_view>
 
 #include "logview/LineFields.h"
@@ -45,6 +47,17 @@ void pgLog::CreateBlockArray() {
     std::vector<std::string> fields = SplitFields(stream.ReadLineView(kLongestLine));
     lbDates->SetHeading(0, StripQuotes(fields[0]));
     fields.erase(fields.begin());
+    if (fields.size() > kMostColumns) {
+        // No real log comes near it; a hostile heading of thousands of fields would make
+        // as many columns, check boxes and cookies. The fields past it are not shown.
+        static std::atomic<bool> noted{false};
+        if (!noted.exchange(true)) {
+            std::fprintf(stderr, "The log's heading names %zu columns; the first %zu are shown\n", fields.size(),
+                         kMostColumns);
+            std::fflush(stderr);
+        }
+        fields.resize(kMostColumns);
+    }
     // A log with more data columns than the table gets them all, so no field is hidden.
     if (static_cast<int>(fields.size()) > lbData->ColumnCount())
         lbData->SetColumnCount(static_cast<int>(fields.size()));

@@ -7,6 +7,9 @@
 // line of a hostile file is skipped rather than held in memory.
 inline constexpr std::size_t kLongestLine = 1 << 20;
 
+// The data columns shown at most (the table grows to the heading's fields up to this).
+inline constexpr std::size_t kMostColumns = 256;
+
 // Splits a log line at every ",": no quote handling, nothing trimmed, and an empty line
 // gives one empty field.
 inline std::vector<std::string> SplitFields(std::string_view line) {

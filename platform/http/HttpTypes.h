@@ -71,7 +71,7 @@ public:
 };
 
 struct ServerLimits {
-    std::size_t headerLimit = 8 * 1024;
+    std::size_t headerLimit = 64 * 1024;       // room for the many cookies of 4 KiB a browser may hold
     std::size_t bodyLimit = 64 * 1024;
     std::size_t messageLimit = 256 * 1024;     // one WebSocket message from a browser
     std::size_t writeQueueLimit = 256;         // messages waiting for a slow browser

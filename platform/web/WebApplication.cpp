@@ -4,6 +4,7 @@
 
 #include "platform/session/SessionRegistry.h"
 #include "platform/session/WorkerPool.h"
+#include "platform/render/StyleSheet.h"
 #include "platform/web/WebControl.h"
 #include "platform/web/WebSession.h"
 
@@ -42,7 +43,13 @@ void WebApplication::Quit(int status) {
     if (stopper_) stopper_();
 }
 
+const std::string& WebApplication::StyleSheet() {
+    std::call_once(styleSheetOnce_, [this] { styleSheet_ = render::RenderStyleSheet(_Styles()); });
+    return styleSheet_;
+}
+
 void WebApplication::StartServices(const ServiceSettings& settings) {
+    StyleSheet();  // before the first session
     pool_ = std::make_unique<session::WorkerPool>(settings.workerThreads);
     longPool_ = std::make_unique<session::WorkerPool>(settings.longWorkThreads);
     sessions_ = std::make_unique<session::SessionRegistry>(settings.sessionCapacity, settings.sessionGrace);

@@ -63,6 +63,10 @@ public:
     virtual std::shared_ptr<WebSession> _CreateNewSession(const http::HttpRequest& request,
                                                           const std::string& identifier);
     virtual const std::vector<std::shared_ptr<WebStyle>>& _Styles();
+    // The style sheet of every session, rendered once from _Styles before any session can
+    // ask: the styles make their values on first request, and two sessions' first paints
+    // must never do that at once. Any thread.
+    const std::string& StyleSheet();
 
     // Events.
     virtual void Event_Open(const std::vector<std::string>& /*arguments*/) {}
@@ -114,6 +118,8 @@ private:
     std::unique_ptr<session::WorkerPool> longPool_;
     std::unique_ptr<session::SessionRegistry> sessions_;
     std::once_flag defaultStylesOnce_;
+    std::once_flag styleSheetOnce_;
+    std::string styleSheet_;
     std::vector<std::shared_ptr<WebStyle>> defaultStyles_;
     std::function<void()> stopper_;
     bool quitRequested_ = false;

@@ -72,8 +72,12 @@ std::string WebCookieManager::Value(std::string_view name) const {
 
 void WebCookieManager::Set(const std::string& name, const std::string& value, const Date& expiration,
                            const std::string& domain, const std::string& path, bool secure, bool httpOnly) {
+    std::string pair = EncodeName(name) + "=" + EncodeValue(value);
+    // Browsers drop a cookie past this size; one that reached them anyway would make every
+    // later request of theirs too large. Such a cookie is not set at all.
+    if (pair.size() > kMaxCookieBytes) return;
     values_[name] = value;
-    std::string header = EncodeName(name) + "=" + EncodeValue(value) + "; Expires=" + expiration.HttpDate();
+    std::string header = std::move(pair) + "; Expires=" + expiration.HttpDate();
     header += "; Path=" + (path.empty() ? std::string("/") : urls::encode(urls::string_view(path.data(), path.size()), kPathChars));
     if (!domain.empty() && IsDomain(domain)) header += "; Domain=" + domain;
     if (secure) header += "; Secure";

@@ -23,8 +23,11 @@ public:
 
     // The cookie's value, or the empty text when there is none.
     std::string Value(std::string_view name) const;
+    // A cookie whose encoded name and value pass kMaxCookieBytes is not set (browsers
+    // would refuse it), and Value keeps what it had.
     void Set(const std::string& name, const std::string& value, const Date& expiration, const std::string& domain,
              const std::string& path, bool secure, bool httpOnly);
+    static constexpr std::size_t kMaxCookieBytes = 4096;
 
     // The Set-Cookie header waiting under token, removed as it is taken. Any thread.
     std::optional<std::string> TakeHeader(const std::string& token);

@@ -7,7 +7,6 @@
 #include "platform/http/Channel.h"
 #include "platform/http/HttpTypes.h"
 #include "platform/render/Json.h"
-#include "platform/render/StyleSheet.h"
 #include "platform/web/WebApplication.h"
 #include "platform/web/Progress.h"
 #include "platform/web/WebPage.h"
@@ -28,6 +27,29 @@ std::string FirstLanguage(const std::string& acceptLanguage) {
 std::string TextField(const render::Json& message, const char* key) {
     const auto found = message.find(key);
     return found != message.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+constexpr std::size_t kReportBytes = 2048;
+constexpr std::size_t kReportsPerMinute = 3;
+
+// A browser's text as one harmless line for a log: cut short, and every control character
+// (terminal escapes, line ends, C1 controls in UTF-8) written as \xNN.
+std::string Printable(std::string_view text) {
+    const bool cut = text.size() > kReportBytes;
+    text = text.substr(0, kReportBytes);
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        const bool c1 = u == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (u < 0x20 || u == 0x7F || c1) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c1 ? static_cast<unsigned char>(text[++i]) : u);
+            out += escaped;
+        } else {
+            out += text[i];
+        }
+    }
+    return cut ? out + " [cut]" : out;
 }
 
 RuntimeException AsRuntimeException(std::exception_ptr error) {
@@ -192,10 +214,12 @@ void WebSession::HandleMessage(std::string_view text) {
         }
         DispatchEvent(TextField(message, "id"), event);
     } else if (kind == "report") {
-        std::string report = TextField(message, "text");
-        std::replace_if(report.begin(), report.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-        std::fprintf(stderr, "Error report from a browser: %s\n", report.c_str());
-        std::fflush(stderr);
+        if (TakeReportSlot()) {
+            std::fprintf(stderr, "Error report from a browser: %s\n", Printable(TextField(message, "text")).c_str());
+            std::fflush(stderr);
+        } else {
+            ++ignoredEvents_;
+        }
         QueueCommand({"thanks", {Text("ErrorThankYou"), Text("ErrorThankYouMessage")}});
         Flush();
     } else if (kind == "scripterror") {
@@ -204,6 +228,14 @@ void WebSession::HandleMessage(std::string_view text) {
     } else {
         ++ignoredEvents_;
     }
+}
+
+bool WebSession::TakeReportSlot() {
+    const auto now = std::chrono::steady_clock::now();
+    while (!reports_.empty() && now - reports_.front() > std::chrono::minutes(1)) reports_.pop_front();
+    if (reports_.size() >= kReportsPerMinute) return false;
+    reports_.push_back(now);
+    return true;
 }
 
 void WebSession::ShowErrorDialog() {
@@ -231,6 +263,6 @@ void WebSession::DispatchEvent(const std::string& controlId, const BrowserEvent&
     Flush();
 }
 
-std::string WebSession::StyleSheet() const { return render::RenderStyleSheet(application_._Styles()); }
+std::string WebSession::StyleSheet() const { return application_.StyleSheet(); }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <string>
@@ -96,6 +97,8 @@ private:
     };
     void Send(std::string message);
     void ShowErrorDialog();
+    // Whether a browser's error report may go to standard error now: a few a minute.
+    bool TakeReportSlot();
     void DispatchEvent(const std::string& controlId, const BrowserEvent& event);
 
     WebApplication& application_;
@@ -110,6 +113,7 @@ private:
     std::atomic<bool> hasPage_{false};
     bool opening_ = false;  // the page is being made while a browser waits for it
     std::chrono::steady_clock::time_point nextProgress_{};
+    std::deque<std::chrono::steady_clock::time_point> reports_;  // those written in the last minute
     std::size_t ignoredEvents_ = 0;
     std::size_t unhandledCount_ = 0;
     std::vector<PageEntry> pages_;  // last member: pages and their controls go first

@@ -247,3 +247,25 @@ TEST(App, APortInUseOrAMalformedOptionIsRefusedOnStandardError) {
     }
     ::close(busy);
 }
+
+// A page may send "Send" as often as it likes, with anything in it: standard error gets a
+// few short lines a minute, with every control character written out.
+TEST(Session, ErrorReportsAreWrittenEscapedShortAndAFewAMinute) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    auto browser = viewer.Open();
+    const std::string hostile = "\x1b[31mred\x1b[0m\r\nforged line\x07 \xc2\x9b" + std::string(200000, 'x');
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 10; ++i)
+        viewer.harness.Message(*browser.session, nlohmann::json{{"t", "report"}, {"text", hostile}}.dump());
+    const std::string said = testing::internal::GetCapturedStderr();
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = said.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(said.substr(at, end - at));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("Error report from a browser: \\x1B[31mred\\x1B[0m\\x0D\\x0Aforged line\\x07 \\x9B", 0), 0u)
+        << lines[0].substr(0, 120);
+    EXPECT_LT(lines[0].size(), 3000u);
+    for (const char c : said) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20);
+    EXPECT_EQ(brixtest::Commands(browser.channel->Messages(), "thanks").size(), 10u) << "each is thanked all the same";
+}

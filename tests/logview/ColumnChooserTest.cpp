@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "../TestSupport.h"
+#include "logview/LineFields.h"
 #include "logview/ccColCheck.h"
 
 namespace {
@@ -145,4 +146,27 @@ TEST(ColumnChooser, WithoutALogTheBoxesUseThePlaceholderHeadings) {
     for (int i = 1; i <= 19; ++i)
         EXPECT_EQ(checks[static_cast<std::size_t>(i - 1)]->cbCol->Caption(), "Column " + std::to_string(i));
     EXPECT_EQ(browser.page().lbData->ColumnWidth(5), "0");
+}
+
+// A hostile heading of thousands of fields gets the table's cap of columns and boxes, and
+// costs what a real log's does per column.
+TEST(ColumnChooser, AHeadingOfThousandsOfFieldsIsCutToTheCap) {
+    std::string log = "Date";
+    for (int i = 0; i < 5000; ++i) log += ",H" + std::to_string(i);
+    log += "\nA";
+    for (int i = 0; i < 5000; ++i) log += "," + std::to_string(i);
+    log += "\n";
+    brixtest::TempRoot root;
+    root.WriteLog(log);
+    brixtest::Viewer viewer;
+    testing::internal::CaptureStderr();
+    auto browser = viewer.Open();
+    const std::string said = testing::internal::GetCapturedStderr();
+    pgLog& page = browser.page();
+    EXPECT_EQ(page.lbData->ColumnCount(), static_cast<int>(kMostColumns));
+    EXPECT_EQ(page.lbData->Heading(static_cast<int>(kMostColumns) - 1), "H255");
+    EXPECT_EQ(page.lbData->Cell(0, static_cast<int>(kMostColumns) - 1), "255");
+    EXPECT_EQ(brixtest::Commands(browser.channel->Messages(), "cookie").size(), kMostColumns - 1);
+    // Noted once for the process, so a test run before this one may have said it already.
+    EXPECT_TRUE(said.empty() || said.find("5000 columns") != std::string::npos) << said;
 }

@@ -53,3 +53,26 @@ TEST(CookieManager, ReadsTheOpeningRequestThenWhatWasSetAndDeliversAHeaderOnce) 
     const auto again = viewer.harness.Get("/_cookie", {{"s", session->Identifier()}, {"t", token}});
     for (const auto& header : again.headers) EXPECT_NE(header.first, "Set-Cookie");
 }
+
+// A browser keeps a cookie of at most about 4 KiB; a bigger one it refuses or, kept, would
+// make every later request of its too large for the server.
+TEST(CookieManager, ACookieTooBigForABrowserIsNotSet) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    auto session = viewer.NewSession();
+    auto& cookies = session->Cookies();
+    const std::string fits(WebCookieManager::kMaxCookieBytes - 2, 'n'), over(WebCookieManager::kMaxCookieBytes - 1, 'n');
+    viewer.harness.Within(*session, [&] {
+        cookies.Set(fits, "*", platform::Date(1800000000.0), "", "", false, false);
+        cookies.Set(over, "*", platform::Date(1800000000.0), "", "", false, false);
+    });
+    EXPECT_EQ(cookies.Value(fits), "*");
+    EXPECT_EQ(cookies.Value(over), "");
+    const auto channel = viewer.harness.Connect(*session);
+    const auto fetches = brixtest::Commands(channel->Messages(), "cookie");
+    const auto header = viewer.harness.Get("/_cookie", {{"s", session->Identifier()},
+                                                        {"t", fetches.at(0)[0].substr(fetches.at(0)[0].rfind('=') + 1)}});
+    EXPECT_EQ(header.headers.back().second.rfind(fits + "=*;", 0), 0u);
+    // The column boxes' own cookies follow; none is for the oversized name.
+    for (const auto& fetch : fetches) EXPECT_EQ(fetch[0].find(over), std::string::npos);
+}
