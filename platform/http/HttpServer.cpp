@@ -85,6 +85,7 @@ struct HttpServer::Impl {
     std::string certificateFile, keyFile;
     std::atomic<std::shared_ptr<ssl::context>> tls;  // the pair new secure connections get
     std::optional<net::signal_set> hangup;
+    std::optional<net::signal_set> termination;
 };
 
 HttpServer::HttpServer(RequestHandler& handler, ServerLimits limits) : impl_(std::make_unique<Impl>(handler, limits)) {}
@@ -127,6 +128,13 @@ void HttpServer::Listen() {
     // Certificates get renewed on devices: SIGHUP reads the pair again.
     impl.hangup.emplace(impl.io, SIGHUP);
     impl.WaitForHangup();
+}
+
+void HttpServer::StopOnTerminationSignals() {
+    impl_->termination.emplace(impl_->io, SIGTERM, SIGINT);
+    impl_->termination->async_wait([this](beast::error_code ec, int) {
+        if (!ec) Stop();
+    });
 }
 
 void HttpServer::Run(unsigned threads) {

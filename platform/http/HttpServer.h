@@ -29,6 +29,8 @@ public:
     // Listen also makes SIGHUP do this, reporting a failure on standard error.
     void ReloadCertificate();
     void Listen();
+    // SIGTERM and SIGINT stop the server as Stop does (for the daemon; tests leave them be).
+    void StopOnTerminationSignals();
     void Run(unsigned threads);
     void Stop();  // callable from any thread
 

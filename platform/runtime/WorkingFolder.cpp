@@ -24,7 +24,8 @@ std::string PrepareWorkingFolder(const std::string& name) {
     if (::lstat(folder.c_str(), &info) != 0) throw RuntimeException("cannot inspect " + folder);
     if (S_ISLNK(info.st_mode) || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
         (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        throw RuntimeException(folder + " exists and is not a private folder of this user");
+        throw RuntimeException(folder + " is in the way: it exists and is not a private folder of this user. Remove it "
+                               "(rm -r " + folder + "), or start the daemon with another TMPDIR");
     return folder;
 }
 
@@ -37,5 +38,7 @@ void WritePidFile(const std::string& folder) {
     ::close(fd);
     if (!ok) throw RuntimeException("cannot write " + path);
 }
+
+void RemovePidFile(const std::string& folder) { ::unlink((folder + "/pid").c_str()); }
 
 }  // namespace platform

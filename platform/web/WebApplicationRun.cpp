@@ -58,7 +58,7 @@ int WebApplication::Run(int argc, char** argv) {
 
     // The port is claimed before Open so that a port in use is told while the terminal
     // is still attached; connections wait until Listen.
-    Gateway gateway(*this);
+    Gateway gateway(*this, HostNames(options.hostnames));
     http::HttpServer server(gateway);
     try {
         server.Bind(static_cast<std::uint16_t>(Port));
@@ -89,14 +89,18 @@ int WebApplication::Run(int argc, char** argv) {
     StartServices(ServiceSettings{});
     Sessions().StartSweeping(std::chrono::seconds(5));
     SetStopper([&server] { server.Stop(); });
+    server.StopOnTerminationSignals();
     try {
         server.Listen();
     } catch (const std::exception& e) {
         return Refuse(program, e.what());
     }
     server.Run(2);
+    // Stopped (a signal, or Quit): no more connections are served; the sessions end and the
+    // pid file goes, so that nothing of this run is left behind.
     SetStopper(nullptr);
     StopServices();
+    RemovePidFile(workingFolder);
     return exitStatus_;
 }
 

@@ -4,6 +4,10 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
+const fs = require('node:fs');
+const http = require('node:http');
+const os = require('node:os');
+const path = require('node:path');
 const h = require('./helpers');
 
 let daemon;
@@ -75,4 +79,33 @@ test('a message over the size limit closes the channel', async () => {
   // makes the socket reset first. Either way the channel is gone and the server serves on.
   assert.ok(result === 1009 || result === 1006, 'closed with ' + result);
   await h.openViewer(context, daemon);
+});
+
+test('SIGTERM stops it cleanly at once: status 0 and no pid file left behind', async () => {
+  const own = await h.startDaemon();
+  const pid = path.join(os.tmpdir(), 'com.kvr.brixlogviewer_' + own.port, 'pid');
+  assert.equal(fs.readFileSync(pid, 'utf8'), own.child.pid + '\n');
+  const page = await h.openViewer(context, own);
+  await page.waitForSelector('[data-name="lbDates"] [aria-selected="true"]');
+  const asked = Date.now();
+  own.child.kill('SIGTERM');
+  const { code } = await own.exited;
+  assert.equal(code, 0);
+  assert.ok(Date.now() - asked < 1500, 'took ' + (Date.now() - asked) + ' ms');
+  assert.ok(!fs.existsSync(pid), 'the pid file was left behind');
+});
+
+test('a Host that is not the device is refused: a rebound name reads nothing', async () => {
+  for (const [host, status] of [['evil.example', 421], ['127.0.0.1:' + daemon.port, 200], ['localhost', 200]]) {
+    const answer = await new Promise((resolve, reject) => {
+      const request = http.get({ host: '127.0.0.1', port: daemon.port, path: '/', headers: { Host: host } }, (r) => {
+        let body = '';
+        r.on('data', (d) => { body += d; });
+        r.on('end', () => resolve({ status: r.statusCode, body }));
+      });
+      request.once('error', reject);
+    });
+    assert.equal(answer.status, status, host);
+    if (status === 421) assert.match(answer.body, /--hostname=evil\.example/);
+  }
 });
