@@ -76,6 +76,7 @@ struct ServerLimits {
     std::size_t messageLimit = 256 * 1024;     // one WebSocket message from a browser
     std::size_t writeQueueLimit = 256;         // messages waiting for a slow browser
     int readTimeoutSeconds = 30;               // each HTTP read, including keep-alive idle
+    int channelIdleSeconds = 10;               // a silent channel is pinged after this, closed after twice
     int stallTimeoutSeconds = 60;              // a download whose reader takes nothing for this long ends
     std::size_t streamChunk = 64 * 1024;       // a streamed body is read and sent this much at a time
 };

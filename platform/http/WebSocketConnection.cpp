@@ -9,9 +9,13 @@ WebSocketConnection<Stream>::WebSocketConnection(Stream stream, std::shared_ptr<
 
 template <class Stream>
 void WebSocketConnection<Stream>::Accept(BeastRequest request) {
-    // Handshake deadline, then an idle timeout kept honest by pings: a browser that
-    // vanished without closing frees its socket.
-    ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
+    // A handshake deadline, then an idle timeout kept honest by pings: after a while without
+    // a byte from the browser a ping goes, and after as long again the channel is closed, so
+    // a browser gone without a word (a lid shut, a cable pulled) frees its socket.
+    auto timeouts = websocket::stream_base::timeout::suggested(beast::role_type::server);
+    timeouts.idle_timeout = std::chrono::seconds(limits_.channelIdleSeconds);
+    timeouts.keep_alive_pings = true;
+    ws_.set_option(timeouts);
     ws_.read_message_max(limits_.messageLimit);
     // Each message goes as one frame in one write: cut into 4 KiB frames, a batch would leave
     // in many small segments now that Nagle's algorithm no longer gathers them.

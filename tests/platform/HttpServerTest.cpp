@@ -30,6 +30,7 @@ struct LiveServer {
         platform::http::ServerLimits limits;
         limits.readTimeoutSeconds = 1;
         limits.stallTimeoutSeconds = 1;
+        limits.channelIdleSeconds = 1;
         return limits;
     }
     LiveServer() {
@@ -154,5 +155,21 @@ TEST(HttpServer, ADownloadIsStreamedWholeOrBrokenOffAndAStalledReaderIsDropped) 
     std::tie(head, body) = Split(Receive(fd, 3000));
     EXPECT_NE(head.find("Content-Length: " + std::to_string(size)), std::string::npos) << head;
     EXPECT_EQ(body, "<closed>");
+    ::close(fd);
+}
+
+TEST(HttpServer, AChannelWhosePeerAnswersNoPingIsClosed) {
+    LiveServer live;
+    const auto session = live.viewer.NewSession();
+    const int fd = live.Connect();
+    SendAll(fd, "GET /_ws?s=" + session->Identifier() +
+                    " HTTP/1.1\r\nHost: localhost\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
+                    "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n");
+    // The page comes, then pings that this peer never answers, then the end.
+    const auto start = std::chrono::steady_clock::now();
+    const std::string got = Receive(fd, 10000);
+    EXPECT_EQ(got.rfind("HTTP/1.1 101", 0), 0u) << got.substr(0, 40);
+    EXPECT_EQ(got.substr(got.size() - 8), "<closed>");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
     ::close(fd);
 }

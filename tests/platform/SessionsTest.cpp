@@ -255,7 +255,7 @@ TEST(Sessions, ABrowserSendingFasterThanItsSessionHandlesIsCutOff) {
     ASSERT_TRUE(live.channel->WaitFor(R"("t":"page")", 10s));
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    app.onPress = [&] { released.wait(); };
+    app.onPress = [released] { released.wait(); };  // a copy: queued presses may outlive this test's locals
     const std::string press = Press(*session);
     for (int i = 0; i < 1000 && !live.channel->Closed(); ++i) live.listener->OnMessage(press);
     EXPECT_TRUE(live.channel->Closed()) << "a thousand messages were let wait";
