@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "../TestSupport.h"
 #include "logview/LineFields.h"
@@ -227,4 +228,18 @@ TEST(LogPage, ABrowserWaitingForThePageIsToldHowFarTheLogIsRead) {
         painted = painted || m["t"] == "page";
     }
     EXPECT_TRUE(painted);
+}
+
+// A FIFO (or a device) in the log's place must not hold a worker for good: it is refused
+// as a log that cannot be read, and the page and the server go on.
+TEST(LogPage, AFifoInTheLogsPlaceIsRefusedAsUnreadableAtOnce) {
+    brixtest::TempRoot root;
+    root.MakeDrive();
+    ASSERT_EQ(::mkfifo(root.LogPath().c_str(), 0600), 0);
+    brixtest::Viewer viewer;
+    testing::internal::CaptureStdout();
+    auto browser = viewer.Open();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unhandled Exception\n");
+    EXPECT_EQ(brixtest::Commands(browser.channel->Messages(), "error").size(), 1u);
+    EXPECT_EQ(browser.page().lbDates->RowCount(), 0);
 }

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -171,5 +172,42 @@ TEST(HttpServer, AChannelWhosePeerAnswersNoPingIsClosed) {
     EXPECT_EQ(got.rfind("HTTP/1.1 101", 0), 0u) << got.substr(0, 40);
     EXPECT_EQ(got.substr(got.size() - 8), "<closed>");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    ::close(fd);
+}
+
+// Out of descriptors, a failed accept must not be retried at once for ever: that burns a
+// core and starves everything else. The loop pauses, and serves again once some are free.
+TEST(HttpServer, OutOfDescriptorsTheAcceptLoopPausesInsteadOfSpinning) {
+    LiveServer live;
+    std::vector<int> clients;
+    for (int i = 0; i < 12; ++i) clients.push_back(::socket(AF_INET, SOCK_STREAM, 0));
+    int open = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++open;
+    rlimit old{};
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    rlimit low = old;
+    low.rlim_cur = static_cast<rlim_t>(open + 2);  // room for a couple of accepts, no more
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(live.server.BoundPort());
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (const int fd : clients) ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ::getrusage(RUSAGE_SELF, &after);
+    const auto seconds = [](const rusage& u) {
+        return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_LT(seconds(after) - seconds(before), 0.3) << "the accept loop spun";
+    for (const int fd : clients) ::close(fd);
+
+    const int fd = live.Connect();
+    SendAll(fd, "GET /_client/framework.css HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    EXPECT_EQ(Receive(fd, 2000).rfind("HTTP/1.1 200", 0), 0u) << "it serves again";
     ::close(fd);
 }

@@ -35,7 +35,13 @@ TEST(WorkingFolder, IsMadePrivateAndRefusedWhenItIsNotOurs) {
     fs::remove(expected);
     fs::create_directory(expected);
     fs::permissions(expected, fs::perms::all);
-    EXPECT_THROW(platform::PrepareWorkingFolder(name), platform::RuntimeException);
+    try {
+        platform::PrepareWorkingFolder(name);
+        ADD_FAILURE() << "a folder others may write was taken";
+    } catch (const platform::RuntimeException& e) {
+        EXPECT_NE(std::string(e.what()).find("rm -r " + expected.string()), std::string::npos)
+            << "the refusal says which folder is in the way and how to clear it: " << e.what();
+    }
     fs::remove_all(expected);
     EXPECT_THROW(platform::PrepareWorkingFolder("../escape"), platform::RuntimeException);
 }
