@@ -178,6 +178,10 @@ TEST(HttpServer, AChannelWhosePeerAnswersNoPingIsClosed) {
 // Out of descriptors, a failed accept must not be retried at once for ever: that burns a
 // core and starves everything else. The loop pauses, and serves again once some are free.
 TEST(HttpServer, OutOfDescriptorsTheAcceptLoopPausesInsteadOfSpinning) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers' own checks need descriptors too, and report falsely without them.
+    GTEST_SKIP() << "not under a sanitizer";
+#endif
     LiveServer live;
     std::vector<int> clients;
     for (int i = 0; i < 12; ++i) clients.push_back(::socket(AF_INET, SOCK_STREAM, 0));
