@@ -42,6 +42,9 @@ struct LiveServer {
     ~LiveServer() {
         server.Stop();
         thread.join();
+        // Sessions hold their channels, whose sockets belong to the server: they go first,
+        // as they do in the daemon.
+        viewer.app.StopServices();
     }
 
     int Connect() const {

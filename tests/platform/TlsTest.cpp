@@ -62,6 +62,9 @@ struct SecureServer {
     ~SecureServer() {
         server.Stop();
         thread.join();
+        // Sessions hold their channels, whose sockets belong to the server: they go first,
+        // as they do in the daemon.
+        viewer.app.StopServices();
     }
 };
 
