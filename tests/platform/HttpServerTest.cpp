@@ -175,6 +175,9 @@ TEST(HttpServer, AChannelWhosePeerAnswersNoPingIsClosed) {
     EXPECT_EQ(got.rfind("HTTP/1.1 101", 0), 0u) << got.substr(0, 40);
     EXPECT_EQ(got.substr(got.size() - 8), "<closed>");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    // The server learns of the end a moment after the peer does; then the session lets go.
+    for (int i = 0; i < 500 && !session->IdleSince(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(session->IdleSince()) << "the session was told its channel closed";
     ::close(fd);
 }
 
