@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,7 +17,9 @@ public:
     // The run of `lines` lines from firstByte up to endByte, read through the page's stream.
     DateRows(platform::TextInputStream& stream, std::int64_t firstByte, std::int64_t endByte, std::uint64_t lines);
 
-    std::size_t RowCount() const override { return static_cast<std::size_t>(lines_); }
+    std::size_t RowCount() const override {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(lines_, SIZE_MAX));
+    }
     // A row is the line's fields after the date, without double quotes; a line the file no
     // longer has (it shrank since the index pass) is a row of no cells.
     void ReadRows(std::size_t first, const std::function<bool(std::vector<std::string>&)>& take) override;

@@ -10,6 +10,8 @@
 
 namespace platform {
 
+static_assert(sizeof(off_t) == 8, "logs of 2 GiB and more need 64-bit file offsets (_FILE_OFFSET_BITS=64)");
+
 FileByteSource::FileByteSource(const std::string& nativePath) : path_(nativePath) {
     fd_ = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0) throw IOException("cannot open " + path_ + ": " + std::strerror(errno));

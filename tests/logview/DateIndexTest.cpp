@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "../TestSupport.h"
@@ -137,4 +142,46 @@ TEST(DateIndex, OffsetsPastFourGibibytesAreKeptAndShown) {
         ASSERT_EQ(page.lbData->RowCount(), 1);
         EXPECT_EQ(page.lbData->Cell(0, 0), "1");
     });
+}
+
+// The same shape as a real file on disk, its filler a hole so that it costs no disk: a 32-bit
+// build without 64-bit file offsets cannot even open it, so the board's build is tested here.
+TEST(DateIndex, ALogFileOnDiskPastFourGibibytesIsIndexedShownAndDownloaded) {
+    brixtest::TempRoot root;
+    root.MakeDrive();
+    constexpr std::string_view head = "D,X\nA,", tail = "\nB,1\n";
+    const std::uint64_t tailAt = head.size() + (4ull << 30) + 10, size = tailAt + tail.size();
+    {
+        const int fd = ::open(root.LogPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0) << std::strerror(errno);
+        const bool written = ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size()) &&
+                             ::pwrite(fd, tail.data(), tail.size(), static_cast<off_t>(tailAt)) ==
+                                 static_cast<ssize_t>(tail.size());
+        struct stat info {};
+        ::fstat(fd, &info);
+        ::close(fd);
+        ASSERT_TRUE(written) << std::strerror(errno);
+        if (info.st_blocks * 512 > (64 << 20)) GTEST_SKIP() << "this file system writes holes out";
+    }
+    brixtest::Viewer viewer;
+    auto browser = viewer.Open();
+    pgLog& page = browser.page();
+    ASSERT_EQ(page.block.size(), 2u);
+    EXPECT_EQ(page.block[1].logDate, "B");
+    EXPECT_EQ(page.block[1].firstByte, static_cast<std::int64_t>(tailAt + 1));
+    EXPECT_EQ(page.block[1].lastByte, static_cast<std::int64_t>(size));
+    // The last date is the one shown.
+    ASSERT_EQ(page.lbData->RowCount(), 1);
+    EXPECT_EQ(page.lbData->Cell(0, 0), "1");
+
+    viewer.harness.Raise(*browser.session, "btDownload", "Action");
+    const auto urls = brixtest::Commands(browser.channel->Messages(), "url");
+    ASSERT_EQ(urls.size(), 1u);
+    const auto response = viewer.harness.Get(urls[0][0]);
+    ASSERT_EQ(response.status, 200);
+    ASSERT_TRUE(response.stream);
+    ASSERT_EQ(response.stream->Size(), size);
+    std::string end(tail.size() + 1, '?');
+    ASSERT_EQ(response.stream->ReadAt(tailAt - 1, end), end.size());
+    EXPECT_EQ(end, std::string(1, '\0') + std::string(tail));
 }
