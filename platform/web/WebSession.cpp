@@ -104,9 +104,9 @@ WebPage& WebSession::AddPage(std::unique_ptr<WebPage> page, bool implicitInstanc
 }
 
 std::string WebSession::RegisterControl(WebControl& control) {
-    // Unique in the process, so that an identifier names one control of one session.
-    static std::atomic<unsigned long> next{0};
-    std::string id = "c" + std::to_string(++next);
+    // Unique within the session: a browser only ever names controls of its own session, and a
+    // page made later never takes an identifier that an older page's script may still send.
+    std::string id = "c" + std::to_string(++lastControlNumber_);
     controls_.emplace(id, &control);
     return id;
 }

@@ -106,6 +106,7 @@ private:
     WebCookieManager cookies_;
     render::Renderer renderer_;
     std::unordered_map<std::string, WebControl*> controls_;
+    std::uint64_t lastControlNumber_ = 0;  // ids are never reused within a session
     std::vector<render::Command> commands_;
     std::shared_ptr<http::Channel> channel_;
     WebPage* currentPage_ = nullptr;
