@@ -17,9 +17,20 @@ using namespace detail;
 
 namespace {
 
-// Claims port on all addresses, IPv6 and IPv4 on one socket where the system allows it.
-void BindAcceptor(tcp::acceptor& acceptor, std::uint16_t port) {
+// Claims port on one address (an IP literal), or when none is given on all addresses, IPv6
+// and IPv4 on one socket where the system allows it.
+void BindAcceptor(tcp::acceptor& acceptor, std::uint16_t port, const std::string& address) {
     beast::error_code ec;
+    if (!address.empty()) {
+        const auto ip = net::ip::make_address(address, ec);
+        if (ec) throw std::runtime_error("cannot listen on " + address + ": not an IP address");
+        const tcp::endpoint endpoint(ip, port);
+        acceptor.open(endpoint.protocol(), ec);
+        if (!ec) acceptor.set_option(net::socket_base::reuse_address(true), ec);
+        if (!ec) acceptor.bind(endpoint, ec);
+        if (ec) throw std::runtime_error("cannot use port " + std::to_string(port) + " on " + address + ": " + ec.message());
+        return;
+    }
     acceptor.open(tcp::v6(), ec);
     if (!ec) {
         acceptor.set_option(net::ip::v6_only(false), ec);
@@ -91,15 +102,16 @@ struct HttpServer::Impl {
 HttpServer::HttpServer(RequestHandler& handler, ServerLimits limits) : impl_(std::make_unique<Impl>(handler, limits)) {}
 HttpServer::~HttpServer() = default;
 
-void HttpServer::Bind(std::uint16_t port) { BindAcceptor(impl_->acceptor, port); }
+void HttpServer::Bind(std::uint16_t port, const std::string& address) { BindAcceptor(impl_->acceptor, port, address); }
 
 std::uint16_t HttpServer::BoundPort() const { return impl_->acceptor.local_endpoint().port(); }
 
-void HttpServer::BindSecure(std::uint16_t port, const std::string& certificateFile, const std::string& keyFile) {
+void HttpServer::BindSecure(std::uint16_t port, const std::string& certificateFile, const std::string& keyFile,
+                            const std::string& address) {
     impl_->certificateFile = certificateFile;
     impl_->keyFile = keyFile;
     impl_->Load();
-    BindAcceptor(impl_->secureAcceptor, port);
+    BindAcceptor(impl_->secureAcceptor, port, address);
 }
 
 std::uint16_t HttpServer::BoundSecurePort() const {

@@ -17,12 +17,14 @@ public:
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
+    // Claims port on address (an IPv4 or IPv6 literal), or on all addresses when it is empty.
     // Throws std::runtime_error with a readable reason when the port cannot be had.
-    void Bind(std::uint16_t port);
+    void Bind(std::uint16_t port, const std::string& address = {});
     std::uint16_t BoundPort() const;
     // The secure listener: loads the certificate chain and the key (PEM files), then claims
     // the port. Throws std::runtime_error naming the file or the port that cannot be used.
-    void BindSecure(std::uint16_t port, const std::string& certificateFile, const std::string& keyFile);
+    void BindSecure(std::uint16_t port, const std::string& certificateFile, const std::string& keyFile,
+                    const std::string& address = {});
     std::uint16_t BoundSecurePort() const;  // 0 without a secure listener
     // Reads the certificate and key again; new connections use them, open ones go on with
     // theirs. Throws std::runtime_error (and the old pair stays) when the new one is unusable.

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 namespace platform {
 namespace {
 std::string& Root() {
@@ -11,6 +13,8 @@ std::string& Root() {
 }  // namespace
 
 void SetFileSystemRoot(std::string root) {
+    // Absolute, so that it still holds after the daemon changes to "/".
+    if (!root.empty() && root.front() != '/') root = std::filesystem::absolute(root).string();
     while (root.size() > 1 && root.back() == '/') root.pop_back();
     Root() = std::move(root);
 }

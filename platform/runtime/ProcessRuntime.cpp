@@ -15,6 +15,8 @@ bool ProcessRuntime::Daemonize() {
     if (child < 0) return false;
     if (child > 0) ::_exit(0);  // the launcher's process ends; the daemon goes on
     if (::setsid() < 0) return false;
+    // Keep no folder busy: a daemon started from the USB drive must not stop it from unmounting.
+    if (::chdir("/") != 0) return false;
     // Standard output and error stay where the launcher pointed them, so a service's
     // log still gets our lines; standard input is nobody's.
     const int nullFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);

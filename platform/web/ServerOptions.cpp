@@ -1,5 +1,7 @@
 #include "platform/web/ServerOptions.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 
 namespace platform {
@@ -12,6 +14,15 @@ int ParsePort(const std::string& option, const std::string& value) {
     if (value.empty() || ec != std::errc() || rest != end || port < 1 || port > 65535)
         throw OptionError("invalid port in " + option + " (a number from 1 to 65535 is needed)");
     return port;
+}
+
+// An IPv4 or IPv6 literal; IPv6 may come in brackets, as in an address bar.
+std::string ParseAddress(const std::string& option, std::string value) {
+    if (value.size() > 2 && value.front() == '[' && value.back() == ']') value = value.substr(1, value.size() - 2);
+    unsigned char bytes[16];
+    if (::inet_pton(AF_INET, value.c_str(), bytes) != 1 && ::inet_pton(AF_INET6, value.c_str(), bytes) != 1)
+        throw OptionError("invalid address in " + option + " (an IPv4 or IPv6 address is needed)");
+    return value;
 }
 
 }  // namespace
@@ -37,8 +48,12 @@ ServerOptions ServerOptions::Parse(const std::vector<std::string>& arguments) {
             options.hostnames.push_back(value);
         } else if (name == "foreground" && !hasValue) {
             options.foreground = true;
+        } else if (name == "address" && hasValue) {
+            options.address = ParseAddress(argument, value);
         } else if (name == "help" && !hasValue) {
             options.help = true;
+        } else if (name == "version" && !hasValue) {
+            options.version = true;
         } else {
             throw OptionError("unknown or malformed option " + argument);
         }
@@ -48,15 +63,18 @@ ServerOptions ServerOptions::Parse(const std::vector<std::string>& arguments) {
 
 std::string ServerOptions::Usage(const std::string& program, const std::string& certificateFolder) {
     return "Usage: " + program +
-           " [--port=N] [--secureport=N] [--hostname=NAME]... [--foreground] [--root=DIR] [--help]\n"
+           " [--port=N] [--secureport=N] [--address=IP] [--hostname=NAME]... [--foreground]\n"
+           "       [--root=DIR] [--help] [--version]\n"
            "  --port=N        serve HTTP on port N (default 10001)\n"
            "  --secureport=N  port of the TLS listener (default 443), opened only when a certificate\n"
            "                  is found: " + certificateFolder + "/certificate.pem and key.pem\n"
+           "  --address=IP    listen on this address only (default: every address of the device)\n"
            "  --hostname=NAME also answer to this name (repeatable); the device always answers to\n"
            "                  its addresses, localhost, its host name and that name with .local\n"
            "  --foreground    stay attached to the terminal (for service managers and tests)\n"
            "  --root=DIR      read absolute paths under DIR, so /mnt/pen is DIR/mnt/pen (demo, tests)\n"
-           "  --help          show this text\n";
+           "  --help          show this text\n"
+           "  --version       show the version\n";
 }
 
 }  // namespace platform

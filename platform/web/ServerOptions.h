@@ -13,6 +13,8 @@ struct ServerOptions {
     bool foreground = false;        // --foreground: Daemonize succeeds without detaching
     std::string root;               // --root=DIR: absolute paths resolve under DIR
     bool help = false;              // --help
+    bool version = false;           // --version
+    std::string address;            // --address=IP: listen on this address only (IPv4 or IPv6)
     std::vector<std::string> hostnames;  // --hostname=NAME, repeatable: more names the device answers to
     std::vector<std::string> arguments;  // what is not an option, for the Open event
 

@@ -44,6 +44,10 @@ int WebApplication::Run(int argc, char** argv) {
         std::fputs(ServerOptions::Usage(program, CertificateFolder()).c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("%s %s\n", program.c_str(), ShortVersion.c_str());
+        return 0;
+    }
     if (options.port) Port = *options.port;
     if (options.securePort) SSLPort = *options.securePort;
     if (!options.root.empty()) SetFileSystemRoot(options.root);
@@ -61,7 +65,7 @@ int WebApplication::Run(int argc, char** argv) {
     Gateway gateway(*this, HostNames(options.hostnames));
     http::HttpServer server(gateway);
     try {
-        server.Bind(static_cast<std::uint16_t>(Port));
+        server.Bind(static_cast<std::uint16_t>(Port), options.address);
     } catch (const std::exception& e) {
         return Refuse(program, e.what());
     }
@@ -71,7 +75,8 @@ int WebApplication::Run(int argc, char** argv) {
     const FolderItem certificate = tls.Child("certificate.pem"), key = tls.Child("key.pem");
     if (certificate.Exists() || key.Exists()) {
         try {
-            server.BindSecure(static_cast<std::uint16_t>(SSLPort), certificate.NativePath(), key.NativePath());
+            server.BindSecure(static_cast<std::uint16_t>(SSLPort), certificate.NativePath(), key.NativePath(),
+                              options.address);
         } catch (const std::exception& e) {
             return Refuse(program, e.what());
         }

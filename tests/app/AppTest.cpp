@@ -225,6 +225,14 @@ TEST(App, AFailedDetachPrintsTwoLinesAndFailsBeforeAnythingListens) {
     EXPECT_FALSE(answered) << "nothing may listen before Open has returned";
 }
 
+TEST(App, VersionIsPrintedWithoutServing) {
+    App app;
+    StoreVersionData(app);
+    CaptureStdout();
+    EXPECT_EQ(RunApp(app, {"--version"}), 0);
+    EXPECT_EQ(GetCapturedStdout(), "brix-log-viewer " + app.ShortVersion + "\n");
+}
+
 TEST(App, APortInUseOrAMalformedOptionIsRefusedOnStandardError) {
     const int busy = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};

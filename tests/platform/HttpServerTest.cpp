@@ -221,3 +221,17 @@ TEST(HttpServer, OutOfDescriptorsTheAcceptLoopPausesInsteadOfSpinning) {
     EXPECT_EQ(Receive(fd, 2000).rfind("HTTP/1.1 200", 0), 0u) << "it serves again";
     ::close(fd);
 }
+
+// With an address the port is claimed on that address alone: another address keeps it free.
+TEST(HttpServer, ListensOnOneAddressWhenGivenOne) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    platform::Gateway gateway{viewer.app};
+    platform::http::HttpServer one{gateway}, other{gateway}, everywhere{gateway};
+    one.Bind(0, "127.0.0.1");
+    one.Listen();
+    EXPECT_NO_THROW(other.Bind(one.BoundPort(), "127.0.0.2"));
+    EXPECT_THROW(everywhere.Bind(one.BoundPort()), std::runtime_error);
+    platform::http::HttpServer unknown{gateway};
+    EXPECT_THROW(unknown.Bind(0, "device.local"), std::runtime_error);
+}
