@@ -231,6 +231,7 @@ TEST(App, VersionIsPrintedWithoutServing) {
     CaptureStdout();
     EXPECT_EQ(RunApp(app, {"--version"}), 0);
     EXPECT_EQ(GetCapturedStdout(), "brix-log-viewer " + app.ShortVersion + "\n");
+    EXPECT_EQ(app.ShortVersion, BRIX_PROJECT_VERSION) << "the package and the manual page carry the build's version";
 }
 
 TEST(App, APortInUseOrAMalformedOptionIsRefusedOnStandardError) {
