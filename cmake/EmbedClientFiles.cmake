@@ -1,5 +1,6 @@
-# Writes a C++ source holding the given files as byte arrays, with their names and
-# content types: the framework's table of browser-side files.
+# Writes a C++ source holding the given files as byte arrays, with their names, content
+# types and gzip forms (compressed here, once, so that no request pays for it): the
+# framework's table of browser-side files.
 # Invoked as: cmake -DOUTPUT=<file.cpp> -DFILES="<a|b|...>" -P EmbedClientFiles.cmake
 string(REPLACE "|" ";" FILES "${FILES}")
 set(body "// Generated at build time from platform/client/. Do not edit.\n#include \"platform/client/EmbeddedFiles.h\"\n\nnamespace platform::client {\nnamespace {\n")
@@ -26,7 +27,21 @@ foreach(file IN LISTS FILES)
   math(EXPR size "${hexLength} / 2")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
   string(APPEND body "const unsigned char file${index}[] = {${bytes}0x00};\n")
-  string(APPEND entries "    {\"${name}\", \"${type}\", file${index}, ${size}},\n")
+  # The gzip form, kept only when it is smaller.
+  set(gz "${OUTPUT}.${index}.gz")
+  file(ARCHIVE_CREATE OUTPUT "${gz}" PATHS "${file}" FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
+  file(READ "${gz}" gzHex HEX)
+  file(REMOVE "${gz}")
+  string(LENGTH "${gzHex}" gzHexLength)
+  math(EXPR gzSize "${gzHexLength} / 2")
+  if(gzSize LESS size)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," gzBytes "${gzHex}")
+    string(APPEND body "const unsigned char gzip${index}[] = {${gzBytes}0x00};\n")
+    set(gzEntry "gzip${index}, ${gzSize}")
+  else()
+    set(gzEntry "nullptr, 0")
+  endif()
+  string(APPEND entries "    {\"${name}\", \"${type}\", file${index}, ${size}, ${gzEntry}},\n")
   math(EXPR index "${index} + 1")
 endforeach()
 string(APPEND body "const EmbeddedFile files[] = {\n${entries}};\n}  // namespace\n\nconst std::span<const EmbeddedFile> kEmbeddedFiles(files);\n\n}  // namespace platform::client\n")

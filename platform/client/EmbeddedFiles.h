@@ -10,6 +10,8 @@ struct EmbeddedFile {
     const char* contentType;
     const unsigned char* data;
     std::size_t size;
+    const unsigned char* gzipData;  // the same bytes gzip-compressed, or null when that is not smaller
+    std::size_t gzipSize;
 };
 
 extern const std::span<const EmbeddedFile> kEmbeddedFiles;

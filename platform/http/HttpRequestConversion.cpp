@@ -2,6 +2,7 @@
 #include <boost/url/url_view.hpp>
 
 #include <cctype>
+#include <cstdlib>
 
 #include "platform/http/Connections.h"
 
@@ -31,3 +32,29 @@ HttpRequest ToHttpRequest(const BeastRequest& request) {
 }
 
 }  // namespace platform::http::detail
+
+namespace platform::http {
+
+bool HttpRequest::AcceptsEncoding(std::string_view coding) const {
+    namespace beast = boost::beast;
+    // Accept-Encoding is a list of codings with parameters ("gzip;q=0.8, br"); a coding named
+    // outright or by "*" is accepted unless its weight is zero.
+    const auto header = Header("accept-encoding");
+    const auto zeroWeight = [](const auto& params) {
+        for (const auto& param : params)
+            if (beast::iequals(param.first, "q")) return std::strtod(std::string(param.second).c_str(), nullptr) <= 0;
+        return false;
+    };
+    bool byName = false, accepted = false, wildcard = false;
+    for (const auto& element : beast::http::ext_list(header)) {
+        if (beast::iequals(element.first, coding)) {
+            byName = true;
+            accepted = !zeroWeight(element.second);
+        } else if (element.first == "*") {
+            wildcard = !zeroWeight(element.second);
+        }
+    }
+    return byName ? accepted : wildcard;
+}
+
+}  // namespace platform::http

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct HttpRequest {
         const auto found = headers.find(lowerCaseName);
         return found == headers.end() ? std::string() : found->second;
     }
+    // Whether the client takes a body in this content coding ("gzip"), by its Accept-Encoding.
+    bool AcceptsEncoding(std::string_view coding) const;
     std::string Query(const std::string& name) const {
         const auto found = query.find(name);
         return found == query.end() ? std::string() : found->second;

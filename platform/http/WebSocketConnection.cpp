@@ -20,6 +20,17 @@ void WebSocketConnection<Stream>::Accept(BeastRequest request) {
     // Each message goes as one frame in one write: cut into 4 KiB frames, a batch would leave
     // in many small segments now that Nagle's algorithm no longer gathers them.
     ws_.auto_fragment(false);
+    // Compressed messages (the rows of a table shrink several times). Small windows and a low
+    // memory level keep each channel's compressor at a few tens of KiB on a small board;
+    // short messages are not worth it. The size limit above counts the bytes after inflating.
+    websocket::permessage_deflate deflate;
+    deflate.server_enable = true;
+    deflate.server_max_window_bits = 12;
+    deflate.client_max_window_bits = 12;
+    deflate.compLevel = 6;
+    deflate.memLevel = 4;
+    deflate.msg_size_threshold = 256;
+    ws_.set_option(deflate);
     ws_.set_option(websocket::stream_base::decorator(
         [](websocket::response_type& response) { response.set(bhttp::field::server, "brix-log-viewer"); }));
     auto shared = std::make_shared<BeastRequest>(std::move(request));

@@ -23,7 +23,8 @@ ClientFileTable EmbeddedClientFiles() {
     ClientFileTable table;
     for (const auto& file : client::kEmbeddedFiles) {
         const std::string_view bytes(reinterpret_cast<const char*>(file.data), file.size);
-        table.emplace(file.name, ClientFile{file.contentType, bytes, Validator(bytes)});
+        const std::string_view gzip(reinterpret_cast<const char*>(file.gzipData), file.gzipSize);
+        table.emplace(file.name, ClientFile{file.contentType, bytes, gzip, Validator(bytes)});
     }
     return table;
 }

@@ -9,7 +9,10 @@ namespace platform {
 struct ClientFile {
     std::string contentType;
     std::string_view bytes;
-    std::string etag;  // a validator derived from the bytes
+    std::string_view gzipBytes;  // the same, gzip-compressed at build time; empty when not smaller
+    std::string etag;            // a validator derived from the bytes
+    // What the start page puts in the file's address, so that a new build's file has a new one.
+    std::string Version() const { return etag.substr(1, 8); }
 };
 
 using ClientFileTable = std::map<std::string, ClientFile, std::less<>>;

@@ -137,17 +137,25 @@ HttpResponse Gateway::ClientFile(const HttpRequest& request, std::string_view na
     const auto found = files.find(name);
     if (found == files.end()) return HttpResponse::Text(404, "Not found\n");
     const auto& file = found->second;
+    const bool gzip = !file.gzipBytes.empty() && request.AcceptsEncoding("gzip");
+    // Each coding is its own representation, with its own validator.
+    const std::string etag = gzip ? file.etag.substr(0, file.etag.size() - 1) + "-gz\"" : file.etag;
     HttpResponse response;
-    response.headers.emplace_back("ETag", file.etag);
-    response.headers.emplace_back("Cache-Control", "no-cache");
+    response.headers.emplace_back("ETag", etag);
+    response.headers.emplace_back("Vary", "Accept-Encoding");
+    // The start page names each file with its version, and a version's bytes never change:
+    // such an address is kept for a year without asking again. Any other is revalidated.
+    const bool versioned = request.Query("v") == file.Version();
+    response.headers.emplace_back("Cache-Control", versioned ? "public, max-age=31536000, immutable" : "no-cache");
     response.headers.emplace_back("X-Content-Type-Options", "nosniff");
+    if (gzip) response.headers.emplace_back("Content-Encoding", "gzip");
     response.contentType = file.contentType;
-    if (request.Header("if-none-match") == file.etag) {
+    if (request.Header("if-none-match") == etag) {
         response.status = 304;
         return response;
     }
     // The bytes live in the binary for the process's life; one copy per response is small.
-    response.body = std::make_shared<const std::string>(file.bytes);
+    response.body = std::make_shared<const std::string>(gzip ? file.gzipBytes : file.bytes);
     return response;
 }
 
@@ -176,8 +184,8 @@ HttpResponse Gateway::DeliverCookie(const HttpRequest& request) {
     HttpResponse response = HttpResponse::Text(204, "");
     response.headers.emplace_back("Cache-Control", "no-store");
     if (!session) return response;
-    if (auto header = session->Cookies().TakeHeader(request.Query("t")))
-        response.headers.emplace_back("Set-Cookie", std::move(*header));
+    for (auto& header : session->Cookies().TakeHeaders(request.Query("t")))
+        response.headers.emplace_back("Set-Cookie", std::move(header));
     return response;
 }
 

@@ -11,13 +11,17 @@ using render::HtmlEscape;
 std::string StartPage(const WebApplication& app, const WebSession& session) {
     const auto version = [&](const char* name) {
         const auto found = app.ClientFiles().find(name);
-        return found == app.ClientFiles().end() ? std::string() : HtmlEscape(found->second.etag.substr(1, 8));
+        return found == app.ClientFiles().end() ? std::string() : HtmlEscape(found->second.Version());
     };
     std::string page;
     page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
     page += "<title>" + HtmlEscape(app.LaunchMessage) + "</title>\n";
     page += "<link rel=\"stylesheet\" href=\"/_client/framework.css?v=" + version("framework.css") + "\">\n";
+    // The product's icon, when the application brings one; without a link browsers ask for
+    // /favicon.ico on every load.
+    if (app.ClientFiles().count("icon.svg"))
+        page += "<link rel=\"icon\" type=\"image/svg+xml\" href=\"/_client/icon.svg?v=" + version("icon.svg") + "\">\n";
     // Both are HTML by nature and come from the application's code, never from a browser.
     page += app.HTMLHeader;
     page += session._GetAllWebControlWrapperHeaders();

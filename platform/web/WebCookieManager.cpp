@@ -83,21 +83,29 @@ void WebCookieManager::Set(const std::string& name, const std::string& value, co
     if (secure) header += "; Secure";
     if (httpOnly) header += "; HttpOnly";
     header += "; SameSite=Lax";
-    const std::string token = session::RandomToken();
     {
         std::lock_guard lock(pendingMutex_);
-        pending_.emplace(token, std::move(header));
+        // Joins the batch whose address has not gone to the browser yet; once it has, the
+        // browser may fetch it at any moment, so a later cookie starts a batch of its own.
+        const auto open = pending_.find(openToken_);
+        if (open != pending_.end() && openFlush_ == session_.Flushes()) {
+            open->second.push_back(std::move(header));
+            return;
+        }
+        openToken_ = session::RandomToken();
+        openFlush_ = session_.Flushes();
+        pending_[openToken_].push_back(std::move(header));
     }
-    session_.QueueCommand({"cookie", {"/_cookie?s=" + session_.Identifier() + "&t=" + token}});
+    session_.QueueCommand({"cookie", {"/_cookie?s=" + session_.Identifier() + "&t=" + openToken_}});
 }
 
-std::optional<std::string> WebCookieManager::TakeHeader(const std::string& token) {
+std::vector<std::string> WebCookieManager::TakeHeaders(const std::string& token) {
     std::lock_guard lock(pendingMutex_);
     const auto found = pending_.find(token);
-    if (found == pending_.end()) return std::nullopt;
-    std::string header = std::move(found->second);
+    if (found == pending_.end()) return {};
+    std::vector<std::string> headers = std::move(found->second);
     pending_.erase(found);
-    return header;
+    return headers;
 }
 
 }  // namespace platform

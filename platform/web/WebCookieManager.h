@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/runtime/Date.h"
 
@@ -29,8 +30,10 @@ public:
              const std::string& path, bool secure, bool httpOnly);
     static constexpr std::size_t kMaxCookieBytes = 4096;
 
-    // The Set-Cookie header waiting under token, removed as it is taken. Any thread.
-    std::optional<std::string> TakeHeader(const std::string& token);
+    // The Set-Cookie headers waiting under token, removed as they are taken; empty for a
+    // token unknown or taken already. Any thread. The cookies set between two sends to the
+    // browser share one token, so the browser makes one request for all of them.
+    std::vector<std::string> TakeHeaders(const std::string& token);
 
     static std::string EncodeName(std::string_view name);
     static std::string EncodeValue(std::string_view value);
@@ -40,7 +43,10 @@ private:
     WebSession& session_;
     std::map<std::string, std::string, std::less<>> values_;  // decoded name -> decoded value
     std::mutex pendingMutex_;  // guards pending_; leaf lock, shared with the HTTP threads
-    std::map<std::string, std::string> pending_;  // token -> Set-Cookie value
+    std::map<std::string, std::vector<std::string>> pending_;  // token -> Set-Cookie values
+    // The token whose address is queued for the browser and not sent yet, and the send it waits for.
+    std::string openToken_;
+    std::uint64_t openFlush_ = 0;
 };
 
 }  // namespace platform

@@ -188,6 +188,7 @@ void WebSession::Send(std::string message) {
 
 void WebSession::Flush() {
     if (!channel_) return;  // kept for the browser's return: it gets the page whole then
+    ++flushes_;
     // Rendering may read (a list's rows from a file) and fail; the failure's report is
     // queued meanwhile and goes in a batch of its own right after.
     for (int batch = 0; batch < 2 && (batch == 0 || !commands_.empty()); ++batch) {

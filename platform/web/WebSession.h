@@ -67,6 +67,9 @@ public:
     WebControl* FindControl(const std::string& controlId) const;
     void NotePending(WebControl& control) { renderer_.Note(control); }
     void QueueCommand(render::Command command);
+    // How many times the queued commands went to the browser: a command queued since the
+    // count was read has not been sent yet.
+    std::uint64_t Flushes() const { return flushes_; }
 
     // A browser channel arrived: show the default page (made and opened on first use),
     // send it whole, and on its first showing raise Shown.
@@ -107,6 +110,7 @@ private:
     render::Renderer renderer_;
     std::unordered_map<std::string, WebControl*> controls_;
     std::uint64_t lastControlNumber_ = 0;  // ids are never reused within a session
+    std::uint64_t flushes_ = 0;
     std::vector<render::Command> commands_;
     std::shared_ptr<http::Channel> channel_;
     WebPage* currentPage_ = nullptr;

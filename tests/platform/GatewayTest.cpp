@@ -33,6 +33,43 @@ TEST(Gateway, ServesClientFilesFromTheTableWithValidators) {
     }
 }
 
+// Compressed once at build time, sent compressed to a browser that takes gzip, and kept by
+// the browser for a year at the versioned address the start page gives.
+TEST(Gateway, ClientFilesGoCompressedAndVersionedAddressesAreKept) {
+    brixtest::TempRoot root;
+    brixtest::Viewer viewer;
+    const auto& file = viewer.app.ClientFiles().at("framework.js");
+    const auto plain = viewer.harness.Get("/_client/framework.js");
+    ASSERT_FALSE(file.gzipBytes.empty());
+    EXPECT_LT(file.gzipBytes.size() * 2, file.bytes.size());
+    struct Case {
+        const char* acceptEncoding;
+        bool gzip;
+    };
+    for (const Case& c : {Case{"gzip, deflate, br", true}, Case{"GZIP", true}, Case{"br;q=1.0, gzip;q=0.5", true},
+                          Case{"*", true}, Case{"gzip;q=0, *", false}, Case{"*;q=0", false}, Case{"identity", false},
+                          Case{"", false}, Case{"x-gzip", false}}) {
+        const auto got = viewer.harness.Get("/_client/framework.js", {}, {{"accept-encoding", c.acceptEncoding}});
+        EXPECT_EQ(HeaderOf(got, "Content-Encoding"), c.gzip ? "gzip" : "") << c.acceptEncoding;
+        EXPECT_EQ(*got.body, c.gzip ? file.gzipBytes : file.bytes) << c.acceptEncoding;
+        EXPECT_EQ(HeaderOf(got, "Vary"), "Accept-Encoding");
+        // Each form has its own validator, so a cache never answers one with the other.
+        EXPECT_EQ(HeaderOf(got, "ETag") == HeaderOf(plain, "ETag"), !c.gzip) << c.acceptEncoding;
+    }
+    EXPECT_EQ(static_cast<unsigned char>(file.gzipBytes[0]), 0x1f);
+    EXPECT_EQ(HeaderOf(plain, "Cache-Control"), "no-cache");
+    const auto versioned = viewer.harness.Get("/_client/framework.js", {{"v", file.Version()}});
+    EXPECT_EQ(HeaderOf(versioned, "Cache-Control"), "public, max-age=31536000, immutable");
+    EXPECT_EQ(HeaderOf(viewer.harness.Get("/_client/framework.js", {{"v", "00000000"}}), "Cache-Control"), "no-cache")
+        << "another build's version is not this file";
+    // The start page links the versioned addresses, the product's icon among them.
+    auto session = viewer.NewSession();
+    const auto page = viewer.harness.Get("/");
+    EXPECT_NE(page.body->find("/_client/icon.svg?v=" + viewer.app.ClientFiles().at("icon.svg").Version()),
+              std::string::npos);
+    EXPECT_EQ(viewer.harness.Get("/_client/icon.svg").contentType, "image/svg+xml");
+}
+
 TEST(Gateway, StartPageCarriesTheTextsEscapedAndTheSession) {
     brixtest::TempRoot root;
     brixtest::Viewer viewer;

@@ -181,6 +181,33 @@ TEST(HttpServer, AChannelWhosePeerAnswersNoPingIsClosed) {
     ::close(fd);
 }
 
+// A browser that offers compression gets its messages compressed (the first frame, the page,
+// has RSV1 set), with the small windows the server asks for; one that does not, plain frames.
+TEST(HttpServer, ChannelMessagesAreCompressedWhenTheBrowserOffersIt) {
+    LiveServer live;
+    for (const bool offer : {true, false}) {
+        const auto session = live.viewer.NewSession();
+        const int fd = live.Connect();
+        SendAll(fd, "GET /_ws?s=" + session->Identifier() +
+                        " HTTP/1.1\r\nHost: localhost\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
+                        "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n" +
+                        std::string(offer ? "Sec-WebSocket-Extensions: permessage-deflate; client_max_window_bits\r\n" : "") +
+                        "\r\n");
+        const std::string got = Receive(fd, 500);
+        const auto end = got.find("\r\n\r\n");
+        ASSERT_NE(end, std::string::npos) << got.substr(0, 80);
+        const std::string head = got.substr(0, end);
+        EXPECT_EQ(head.rfind("HTTP/1.1 101", 0), 0u);
+        EXPECT_EQ(head.find("permessage-deflate") != std::string::npos, offer) << head;
+        if (offer) {
+            EXPECT_NE(head.find("client_max_window_bits=12"), std::string::npos) << head;
+        }
+        ASSERT_GT(got.size(), end + 4);
+        EXPECT_EQ(static_cast<unsigned char>(got[end + 4]), offer ? 0xC1 : 0x81) << "FIN, RSV1 when compressed, text";
+        ::close(fd);
+    }
+}
+
 // Out of descriptors, a failed accept must not be retried at once for ever: that burns a
 // core and starves everything else. The loop pauses, and serves again once some are free.
 TEST(HttpServer, OutOfDescriptorsTheAcceptLoopPausesInsteadOfSpinning) {
