@@ -31,9 +31,12 @@ void pgLog::lbDates_SelectionChanged(platform::WebListBox& /*sender*/) {
     const int row = lbDates->ListIndex();
     if (row < 0) {
         lbData->DeleteAllRows();
+        lbData->SetAccessibleName("");
         return;
     }
     const dateBlock& b = block.at(static_cast<std::size_t>(row));
+    // A screen reader names the table after the date it shows.
+    lbData->SetAccessibleName(b.logDate);
     // Up to the next run's first byte, so that a one-byte last line (a bare LF) is shown.
     const bool last = static_cast<std::size_t>(row) + 1 == block.size();
     const std::int64_t end = last ? b.lastByte : b.lastByte + 1;

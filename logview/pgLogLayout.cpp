@@ -74,6 +74,7 @@ pgLog::pgLog() : WebPage("pgLog") {
 
     lbDates = std::make_unique<WebListBox>("lbDates");
     ConfigureList(*lbDates, WebStyle::Default(), {20, 20, 114, 950, true, true, false, true}, {1, "*", false, 1});
+    lbDates->SetAccessibleName("Dates");
     AddControl(*lbDates);
 
     lbData = std::make_unique<WebListBox>("lbData");

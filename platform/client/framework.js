@@ -149,9 +149,37 @@
     control.el.classList.add('fw-control');
     controls.set(props.id, control);
     const parent = controls.get(props.parent);
-    if (parent) (parent.content || parent.el).appendChild(control.el);
-    else root.appendChild(control.el);
+    insertInDrawingOrder(parent ? (parent.content || parent.el) : root, control);
     update(control, control.props);
+  }
+
+  // Siblings stand in the document as they are drawn, top to bottom, then left to right, so
+  // that Tab and a screen reader go through the page as a person reads it.
+  function insertInDrawingOrder(parentEl, control) {
+    const key = (p) => [p.top || 0, p.left || 0];
+    const [top, left] = key(control.props);
+    const next = Array.prototype.find.call(parentEl.children, (el) => {
+      const other = el.dataset.id && controls.get(el.dataset.id);
+      if (!other) return false;
+      const [t, l] = key(other.props);
+      return t > top || (t === top && l > left);
+    });
+    control.el.dataset.id = control.id;
+    parentEl.insertBefore(control.el, next || null);
+  }
+
+  // What a screen reader says when the selection moves: one polite live region for the page.
+  function announce(text) {
+    let region = document.getElementById('fw-announce');
+    if (!region) {
+      region = document.createElement('div');
+      region.id = 'fw-announce';
+      region.className = 'fw-visually-hidden';
+      region.setAttribute('aria-live', 'polite');
+      region.setAttribute('aria-atomic', 'true');
+      document.body.appendChild(region);
+    }
+    region.textContent = text;
   }
 
   function removeControl(id) {
@@ -216,6 +244,9 @@
     if ('cursor' in changed) el.style.cursor = CURSORS[p.cursor] || 'inherit';
     if ('helpTag' in changed) {
       if (p.helpTag) el.title = p.helpTag; else el.removeAttribute('title');
+    }
+    if ('accessibleName' in changed) {
+      if (p.accessibleName) el.setAttribute('aria-label', p.accessibleName); else el.removeAttribute('aria-label');
     }
     if ('zIndex' in changed) el.style.zIndex = String(p.zIndex);
     if ('style' in changed) {
@@ -300,20 +331,20 @@
   }
 
   function buildListBox(control) {
+    // The grid is itself the scrolling area: the element that takes the keyboard's focus
+    // is the one that scrolls, as assistive technology expects.
     const el = document.createElement('div');
-    el.className = 'fw-listbox';
+    el.className = 'fw-listbox fw-lb-scroll';
     el.setAttribute('role', 'grid');
     el.tabIndex = 0;
-    const scroller = document.createElement('div');
-    scroller.className = 'fw-lb-scroll';
+    const scroller = el;
     const head = document.createElement('div');
     head.className = 'fw-lb-head';
     head.setAttribute('role', 'row');
     const body = document.createElement('div');
     body.className = 'fw-lb-body';
     body.setAttribute('role', 'rowgroup');
-    scroller.append(head, body);
-    el.appendChild(scroller);
+    el.append(head, body);
     control.el = el;
 
     function columnCount() { return (control.props.columnWidths || []).length; }
@@ -499,6 +530,8 @@
       if (index < 0 || index >= data.count || index === control.props.listIndex) return;
       control.props.listIndex = index;
       renderSelection(true);
+      const cells = (data.rows.get(index) || []).filter((text, i) => text && !hiddenColumn(i));
+      announce(cells.concat([(index + 1) + ' of ' + data.count]).join(', '));
       sendEvent(control.id, 'SelectionChanged', index);
     }
 

@@ -30,8 +30,8 @@ std::string StartPage(const WebApplication& app, const WebSession& session) {
             "</b></p><p>" + HtmlEscape(session.Text("NoJavascriptInstructions")) + "</p></div></noscript>\n";
     page += "<div id=\"fw-launch\" class=\"fw-launch\" role=\"status\"><div class=\"fw-spinner\"></div><span>" +
             HtmlEscape(app.LaunchMessage) + "</span></div>\n";
-    page += "<div id=\"fw-root\" data-session=\"" + HtmlEscape(session.Identifier()) + "\" data-disconnect=\"" +
-            HtmlEscape(app.DisconnectMessage) + "\"></div>\n";
+    page += "<main id=\"fw-root\" data-session=\"" + HtmlEscape(session.Identifier()) + "\" data-disconnect=\"" +
+            HtmlEscape(app.DisconnectMessage) + "\"></main>\n";
     page += "<script src=\"/_client/framework.js?v=" + version("framework.js") + "\"></script>\n";
     page += "</body>\n</html>\n";
     return page;

@@ -88,6 +88,7 @@ void WebControl::WriteProperties(render::PropertyWriter& w) const {
     w.Write("enabled", enabled_);
     w.Write("cursor", cursor_);
     w.Write("helpTag", helpTag_);
+    w.Write("accessibleName", accessibleName_);
     w.Write("zIndex", zIndex_);
     w.Write("style", style_->Name());
 }

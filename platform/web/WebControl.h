@@ -87,6 +87,9 @@ public:
     void SetCursor(int v) { Assign(cursor_, v, "cursor"); }
     const std::string& HelpTag() const { return helpTag_; }
     void SetHelpTag(std::string v) { Assign(helpTag_, std::move(v), "helpTag"); }
+    // What a screen reader calls the control; empty: what it would say of it anyway.
+    const std::string& AccessibleName() const { return accessibleName_; }
+    void SetAccessibleName(std::string v) { Assign(accessibleName_, std::move(v), "accessibleName"); }
     int ZIndex() const { return zIndex_; }
     void SetZIndex(int v) { Assign(zIndex_, v, "zIndex"); }
     const std::shared_ptr<WebStyle>& Style() const { return style_; }
@@ -138,6 +141,7 @@ private:
     bool visible_ = true, enabled_ = true;
     int cursor_ = cursor::Inherit;
     std::string helpTag_;
+    std::string accessibleName_;
     int zIndex_ = 1;
     std::shared_ptr<WebStyle> style_ = WebStyle::Default();
     std::vector<std::string_view> pending_;  // property names, static strings

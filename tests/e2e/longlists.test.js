@@ -15,7 +15,7 @@ const rowsInPage = (page, list) => page.locator(`[data-name="${list}"] .fw-lb-bo
 // The row's first cell, once it has arrived and stands wholly inside the list's view.
 function waitForVisibleRow(page, list, row, text) {
   return page.waitForFunction(({ list, row, text }) => {
-    const scroller = document.querySelector(`[data-name="${list}"] .fw-lb-scroll`);
+    const scroller = document.querySelector(`[data-name="${list}"].fw-lb-scroll`);
     const el = scroller.querySelector(`.fw-lb-row[data-row="${row}"]:not(.fw-lb-pending)`);
     if (!el || el.children[0].textContent !== text) return false;
     const view = scroller.getBoundingClientRect();
@@ -26,7 +26,7 @@ function waitForVisibleRow(page, list, row, text) {
   }, { list, row, text });
 }
 
-const scrollTo = (page, list, where) => page.locator(`[data-name="${list}"] .fw-lb-scroll`)
+const scrollTo = (page, list, where) => page.locator(`[data-name="${list}"].fw-lb-scroll`)
   .evaluate((s, where) => { s.scrollTop = where === 'end' ? s.scrollHeight : where * s.scrollHeight; }, where);
 
 test('a day of 800,000 records opens at once and scrolls from its first record to its last', async () => {
