@@ -26,6 +26,7 @@
     const ws = new WebSocket(scheme + location.host + '/_ws?s=' + encodeURIComponent(sessionId));
     socket = ws;
     ws.onmessage = (e) => {
+      heard();
       let message;
       try { message = JSON.parse(e.data); } catch (_) { return; }
       handle(message);
@@ -33,6 +34,7 @@
     ws.onclose = () => {
       if (socket !== ws) return;
       socket = null;
+      heard();
       if (everConnected) showDisconnected(true);
       retryTimer = setTimeout(connect, retryDelay);
       retryDelay = Math.min(retryDelay * 2, 5000);
@@ -47,7 +49,33 @@
     const message = { t: 'event', id: id, name: name };
     if (value !== undefined) message.value = value;
     send(message);
+    // An event into a silently lost network must not vanish unnoticed: the beat that follows
+    // it goes unanswered, and the page says it is off-line and reconnects, to be painted whole.
+    if (!answerTimer) beat();
   }
+
+  // A silent loss (a lid shut, Wi-Fi gone) closes no socket. The page asks for a beat every
+  // few seconds and takes the channel for lost when nothing at all comes back in time.
+  const BEAT_EVERY_MS = 5000;
+  const BEAT_WAIT_MS = 8000;
+  let answerTimer = null;
+  function beat() {
+    if (!socket || socket.readyState !== WebSocket.OPEN) return;
+    socket.send('{"t":"beat"}');
+    if (!answerTimer) answerTimer = setTimeout(lost, BEAT_WAIT_MS);
+  }
+  function heard() {
+    clearTimeout(answerTimer);
+    answerTimer = null;
+  }
+  function lost() {
+    answerTimer = null;
+    const ws = socket;
+    if (!ws) return;
+    ws.onclose();  // off-line now, and reconnecting; the old socket's own close comes when it may
+    ws.close();
+  }
+  setInterval(beat, BEAT_EVERY_MS);
 
   function handle(message) {
     switch (message.t) {

@@ -53,6 +53,10 @@ std::string QuotedFileName(const std::string& name) {
 // Forwards a channel's traffic to its session's queue. What one browser may have waiting
 // there is bounded: a browser that sends faster than its session handles is cut off, so
 // one client costs at most a fixed amount whatever it sends.
+// The heartbeat both ways: the page sends it every few seconds and after each event, and
+// takes a channel that does not answer it for lost.
+constexpr std::string_view kBeat = R"({"t":"beat"})";
+
 class SessionChannel final : public http::ChannelListener,
                              public std::enable_shared_from_this<SessionChannel> {
 public:
@@ -63,6 +67,9 @@ public:
         : session_(std::move(session)), channel_(std::move(channel)) {}
 
     void OnMessage(std::string message) override {
+        // A page's heartbeat is answered here, never behind its session's work, so a busy
+        // session is never taken for a lost network.
+        if (message == kBeat) return channel_->Send(std::string(kBeat));
         const std::size_t bytes = message.size();
         if (waitingMessages_ + 1 > kMaxWaitingMessages || waitingBytes_ + bytes > kMaxWaitingBytes) {
             channel_->Close();  // the page reconnects and is painted whole, if it is a real browser

@@ -29,3 +29,34 @@ test('the page says it is off-line, then comes back when the server restarts', a
     await daemon.stop();
   }
 });
+
+// A network gone without a word (here the server frozen: its sockets stay open and say
+// nothing) closes no socket. The page must notice by itself, and a choice made meanwhile
+// must not leave the table showing another date than the one selected.
+test('a silent loss is noticed within 20 s; afterwards the table shows the selected date', async () => {
+  const daemon = await h.startDaemon();
+  const context = await h.launchBrowser();
+  try {
+    const page = await h.openViewer(context, daemon);
+    await page.waitForSelector('[data-name="lbDates"] [aria-selected="true"]');
+    daemon.child.kill('SIGSTOP');
+    const frozenAt = Date.now();
+    await page.locator('[data-name="lbDates"] .fw-lb-body [role="gridcell"]').first().click();
+    await page.locator('.fw-disconnected').waitFor({ timeout: 20000 });
+    assert.ok(Date.now() - frozenAt < 20000);
+
+    daemon.child.kill('SIGCONT');
+    await page.locator('.fw-disconnected').waitFor({ state: 'detached', timeout: 20000 });
+    // The page was painted whole again: the date selected in it is the one the table shows.
+    await page.waitForFunction(() => {
+      const selected = document.querySelector('[data-name="lbDates"] [aria-selected="true"]');
+      const table = document.querySelector('[data-name="lbData"]');
+      return selected && table.getAttribute('aria-label') === selected.textContent &&
+        table.querySelector('.fw-lb-body [role="row"]:not(.fw-lb-pending)');
+    }, null, { timeout: 10000 });
+  } finally {
+    daemon.child.kill('SIGCONT');
+    await context.close();
+    await daemon.stop();
+  }
+});

@@ -262,6 +262,23 @@ TEST(Sessions, ABrowserSendingFasterThanItsSessionHandlesIsCutOff) {
     release.set_value();
 }
 
+// The page's heartbeat is answered at once, even while its session is busy with a long
+// handler, so that a slow page is never taken for a lost network.
+TEST(Sessions, AHeartbeatIsAnsweredWhileTheSessionIsBusy) {
+    ButtonApp app;
+    platform::testing::TestHarness harness(app);
+    auto session = harness.NewSession();
+    auto live = harness.ConnectLive(*session);
+    ASSERT_TRUE(live.channel->WaitFor(R"("t":"page")", 10s));
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    app.onPress = [released] { released.wait(); };
+    live.listener->OnMessage(Press(*session));
+    live.listener->OnMessage(R"({"t":"beat"})");
+    EXPECT_TRUE(live.channel->WaitFor(R"({"t":"beat"})", 2s));
+    release.set_value();
+}
+
 // Many first paints at once, each rendering the shared styles: run under ThreadSanitizer,
 // a race on the styles' values fails it.
 TEST(Sessions, ManySessionsPaintTheirFirstPageAtOnce) {
