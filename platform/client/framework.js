@@ -347,15 +347,39 @@
     };
   }
 
-  // "*" and "2*" share what fixed columns leave; "0" takes nothing; "100" is pixels.
-  function track(width) {
+  // "*" and "2*" share what fixed columns leave; "0" takes nothing; "100" is pixels. No column
+  // gets narrower than least pixels; the second value is what the column needs at least.
+  function track(width, least) {
     const w = String(width).trim();
     let m;
-    if (w === '0') return '0px';
-    if ((m = /^(\d+(?:\.\d+)?)?\*$/.exec(w))) return 'minmax(0,' + (m[1] || '1') + 'fr)';
-    if ((m = /^(\d+(?:\.\d+)?)%$/.exec(w))) return m[1] + '%';
-    if ((m = /^(\d+(?:\.\d+)?)(px)?$/.exec(w))) return m[1] + 'px';
-    return 'minmax(0,1fr)';
+    if (w === '0') return ['0px', 0];
+    if ((m = /^(\d+(?:\.\d+)?)%$/.exec(w))) return ['max(' + m[1] + '%,' + least + 'px)', least];
+    if ((m = /^(\d+(?:\.\d+)?)(px)?$/.exec(w))) {
+      const px = Math.max(Number(m[1]), least);
+      return [px + 'px', px];
+    }
+    m = /^(\d+(?:\.\d+)?)?\*$/.exec(w);
+    return ['minmax(' + least + 'px,' + ((m && m[1]) || '1') + 'fr)', least];
+  }
+
+  // The width of a text's longest word in a font, measured once per font and word.
+  const measurer = document.createElement('canvas').getContext('2d');
+  const measured = new Map();
+  function longestWord(text, font) {
+    let widths = measured.get(font);
+    if (!widths) measured.set(font, (widths = new Map()));
+    let widest = 0;
+    for (const word of String(text).split(/\s+/)) {
+      if (!word) continue;
+      let w = widths.get(word);
+      if (w === undefined) {
+        measurer.font = font;
+        w = measurer.measureText(word).width;
+        if (widths.size < 50000) widths.set(word, w);
+      }
+      widest = Math.max(widest, w);
+    }
+    return widest;
   }
 
   function buildListBox(control) {
@@ -395,6 +419,42 @@
       const headings = control.props.headings || [];
       for (let i = 0; i < columnCount(); i++) head.appendChild(cell('columnheader', headings[i] || '', i));
       head.hidden = !control.props.hasHeading;
+      headLeast = [];
+      if (control.props.hasHeading) widen(headLeast, [headings], head);
+      applyColumns();
+    }
+
+    // Whole words in a list whose cells wrap: no column is narrower than the longest word
+    // of its heading or of the rows it has shown, nor than a few characters. When the
+    // columns need more than the list box has, the list scrolls sideways, heading and all.
+    let headLeast = [];     // px per column, from the headings
+    let rowLeast = [];      // px per column, from the rows of the content shown
+    const CELL_EXTRA = 10;  // the cell's padding and border, and a pixel to spare
+    function widen(least, rows, fontOf) {
+      if (!control.props.multiline) return false;
+      const font = getComputedStyle(fontOf).font;
+      if (!font) return false;
+      let changed = false;
+      for (const cells of rows) {
+        for (let i = 0; i < Math.min(cells.length, columnCount()); i++) {
+          if (!cells[i]) continue;
+          const need = Math.ceil(longestWord(cells[i], font) + CELL_EXTRA);
+          if (need > (least[i] || 0)) { least[i] = need; changed = true; }
+        }
+      }
+      return changed;
+    }
+    function applyColumns() {
+      const few = control.props.multiline ? Math.ceil(longestWord('0000', getComputedStyle(el).font || '') + CELL_EXTRA) : 0;
+      let total = 0;
+      const template = (control.props.columnWidths || []).map((width, i) => {
+        const least = hiddenColumn(i) ? 0 : Math.max(few, headLeast[i] || 0, rowLeast[i] || 0);
+        const [text, px] = track(width, least);
+        total += px;
+        return text;
+      }).join(' ');
+      el.style.setProperty('--fw-columns', template);
+      el.style.setProperty('--fw-least-width', total + 'px');
     }
 
     // The rows this browser holds, by row number, for one version (gen) of the list's
@@ -423,12 +483,14 @@
         // New content: what we held is stale, and the list starts again from its top.
         const fresh = data.gen !== null;
         data = { gen: slice.gen, count: slice.count, rows: new Map() };
+        rowLeast = [];
         rendered = { first: 0, last: 0 };
         asked = null;
         if (fresh) scroller.scrollTop = 0;
       }
       data.count = slice.count;
       (slice.cells || []).forEach((cells, i) => data.rows.set(slice.first + i, cells));
+      if (widen(rowLeast, slice.cells || [], el)) applyColumns();
       if (asked && asked.gen === slice.gen) asked = null;
     }
 
@@ -548,8 +610,6 @@
     }
 
     function renderColumns() {
-      const template = (control.props.columnWidths || []).map(track).join(' ');
-      el.style.setProperty('--fw-columns', template);
       renderHead();
       renderRows(true);
     }
@@ -598,7 +658,11 @@
         if ('rows' in changed || 'primaryRowColor' in changed || 'alternateRowColor' in changed ||
             'minRowHeight' in changed || 'hasHeading' in changed) renderRows(true);
       }
-      if ('multiline' in changed) { el.classList.toggle('fw-multiline', !!control.props.multiline); rowHeight = 0; }
+      if ('multiline' in changed) {
+        el.classList.toggle('fw-multiline', !!control.props.multiline);
+        rowHeight = 0;
+        renderHead();
+      }
       if ('listIndex' in changed) renderSelection(true);
     };
   }

@@ -33,7 +33,7 @@ test('the page follows the window with its anchors, never smaller than 600 x 400
   ];
   // A resize is laid out by the browser alone: no message goes to the server.
   let sent = 0;
-  page.on('websocket', (ws) => ws.on('framesent', () => { sent += 1; }));
+  page.on('websocket', (ws) => ws.on('framesent', (f) => { if (!String(f.payload).includes('"beat"')) sent += 1; }));
   for (const size of sizes) {
     await page.setViewportSize({ width: size.w, height: size.h });
     await page.waitForTimeout(100);
@@ -64,4 +64,53 @@ test('headings, caption and title without a log', async () => {
   for (const w of widths.slice(1)) assert.ok(Math.abs(w - widths[1]) <= 1);
   // The date list is a grid too, with its (empty) heading and no rows.
   assert.equal(await page.locator('[data-name="lbDates"][role="grid"] [role="row"]').count(), 1);
+});
+
+// Every word of the table's headings and cells, by text ranges: one that spans two lines is split.
+function splitWords(page) {
+  return page.evaluate(() => {
+    const split = [];
+    const spans = document.querySelectorAll('[data-name="lbData"] [role="columnheader"] > span, ' +
+      '[data-name="lbData"] .fw-lb-body [role="gridcell"] > span');
+    for (const span of spans) {
+      const node = span.firstChild;
+      if (!node || span.offsetParent === null) continue;
+      const text = node.textContent;
+      for (const m of text.matchAll(/\S+/g)) {
+        const range = document.createRange();
+        range.setStart(node, m.index);
+        range.setEnd(node, m.index + m[0].length);
+        const tops = new Set(Array.from(range.getClientRects(), (r) => Math.round(r.top)));
+        if (tops.size > 1) split.push(m[0]);
+      }
+    }
+    return split;
+  });
+}
+
+test('words and numbers are never split, at the design size and on a small window', async () => {
+  const sample = await h.startDaemon();
+  const page = context.pages()[0];
+  try {
+    for (const [width, height] of [[1640, 990], [1000, 600]]) {
+      await page.setViewportSize({ width, height });
+      await h.openViewer(context, sample);
+      await page.waitForSelector('[data-name="lbData"] .fw-lb-body [role="row"]:not(.fw-lb-pending)');
+      assert.deepEqual(await splitWords(page), [], `${width}x${height}`);
+      // What does not fit scrolls sideways inside the table, its heading row along with it.
+      const table = await page.evaluate(() => {
+        const t = document.querySelector('[data-name="lbData"]');
+        t.scrollLeft = t.scrollWidth;
+        const head = t.querySelector('.fw-lb-head').getBoundingClientRect();
+        const row = t.querySelector('.fw-lb-body [role="row"]').getBoundingClientRect();
+        return { wider: t.scrollWidth > t.clientWidth, headLeft: head.left, rowLeft: row.left };
+      });
+      if (table.wider) assert.ok(Math.abs(table.headLeft - table.rowLeft) <= 1, 'the heading moves with the rows');
+    }
+    // The list boxes keep the boxes the layout gives them.
+    near(await h.box(page, 'lbData'), { x: 146, y: 20, width: 642, height: 560 }, 'lbData');
+  } finally {
+    await page.setViewportSize({ width: 1640, height: 990 });
+    await sample.stop();
+  }
 });
