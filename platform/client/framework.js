@@ -362,7 +362,10 @@
     return ['minmax(' + least + 'px,' + ((m && m[1]) || '1') + 'fr)', least];
   }
 
-  // The width of a text's longest word in a font, measured once per font and word.
+  // The width of a text's longest word in a font, measured once per font and word, and at
+  // most WIDEST_WORD: a longer token (a corrupt or hostile log's) breaks as a last resort
+  // rather than pushing every other column out of sight.
+  const WIDEST_WORD = 320;
   const measurer = document.createElement('canvas').getContext('2d');
   const measured = new Map();
   function longestWord(text, font) {
@@ -371,10 +374,10 @@
     let widest = 0;
     for (const word of String(text).split(/\s+/)) {
       if (!word) continue;
-      let w = widths.get(word);
+      let w = word.length > 200 ? WIDEST_WORD : widths.get(word);
       if (w === undefined) {
         measurer.font = font;
-        w = measurer.measureText(word).width;
+        w = Math.min(WIDEST_WORD, measurer.measureText(word).width);
         if (widths.size < 50000) widths.set(word, w);
       }
       widest = Math.max(widest, w);

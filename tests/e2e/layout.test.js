@@ -114,3 +114,21 @@ test('words and numbers are never split, at the design size and on a small windo
     await sample.stop();
   }
 });
+
+test('a token too long for any column breaks, and keeps the other columns near', async () => {
+  const odd = await h.startDaemon({ root: h.makeRoot({ log: 'Date,Time,Note,Value\nA,06:00,' + 'x'.repeat(5000) + ',42\n' }) });
+  try {
+    const page = await h.openViewer(context, odd);
+    await page.waitForSelector('[data-name="lbData"] .fw-lb-body [role="row"]:not(.fw-lb-pending)');
+    const widths = await page.locator('[data-name="lbData"] [role="columnheader"]:visible').evaluateAll(
+      (cells) => cells.map((c) => c.getBoundingClientRect().width));
+    assert.ok(Math.max(...widths) < 700, 'columns ' + widths.join(', '));
+    const table = await page.evaluate(() => {
+      const t = document.querySelector('[data-name="lbData"]');
+      return { scroll: t.scrollWidth, view: t.clientWidth };
+    });
+    assert.ok(table.scroll < 2 * table.view, `the table is ${table.scroll} px wide for a view of ${table.view}`);
+  } finally {
+    await odd.stop();
+  }
+});
