@@ -205,6 +205,10 @@ TEST(HttpServer, ChannelMessagesAreCompressedWhenTheBrowserOffersIt) {
         ASSERT_GT(got.size(), end + 4);
         EXPECT_EQ(static_cast<unsigned char>(got[end + 4]), offer ? 0xC1 : 0x81) << "FIN, RSV1 when compressed, text";
         ::close(fd);
+        // The session lets go of its channel once the server has seen the close; one still
+        // holding it at teardown would outlive the server's sockets.
+        for (int i = 0; i < 500 && !session->IdleSince(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(session->IdleSince());
     }
 }
 
