@@ -71,14 +71,15 @@ public:
     }
 
     void Send(std::uint8_t pick, std::string_view messages) {
-        Page& page = pages_[pick % pages_.size()];
-        if (++page.inputs > kInputsPerPage || page.channel->Closed()) Open(pick % pages_.size());
+        const std::size_t shape = pick % pages_.size();
+        Page& page = pages_[shape];
+        if (++page.inputs > kInputsPerPage || page.channel->Closed()) Open(shape);
         for (int i = 0; i < kMessagesPerInput && !messages.empty(); ++i) {
             const auto newline = messages.find('\n');
-            harness_.Message(*pages_[pick % pages_.size()].session, std::string(messages.substr(0, newline)));
+            harness_.Message(*page.session, std::string(messages.substr(0, newline)));
             messages = newline == std::string_view::npos ? std::string_view() : messages.substr(newline + 1);
         }
-        pages_[pick % pages_.size()].channel->TakeMessages();
+        page.channel->TakeMessages();
     }
 
 private:

@@ -664,7 +664,7 @@
       if ('multiline' in changed) {
         el.classList.toggle('fw-multiline', !!control.props.multiline);
         rowHeight = 0;
-        renderHead();
+        if (!('columnWidths' in changed)) renderHead();  // the columns' least widths follow it
       }
       if ('listIndex' in changed) renderSelection(true);
     };

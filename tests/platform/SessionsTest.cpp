@@ -247,36 +247,39 @@ TEST(Sessions, AFailingTaskEndsNeitherItsQueueNorTheProcess) {
     EXPECT_EQ(ran.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
 
-TEST(Sessions, ABrowserSendingFasterThanItsSessionHandlesIsCutOff) {
+// A browser whose page is shown over a live channel, and whose presses hold the session's
+// worker until the test ends (each press keeps a copy of the future: queued presses may
+// outlive the test's locals).
+struct BusyBrowser {
     ButtonApp app;
-    platform::testing::TestHarness harness(app);
-    auto session = harness.NewSession();
-    auto live = harness.ConnectLive(*session);
-    ASSERT_TRUE(live.channel->WaitFor(R"("t":"page")", 10s));
+    platform::testing::TestHarness harness{app};
+    std::shared_ptr<platform::WebSession> session = harness.NewSession();
+    platform::testing::TestHarness::LiveChannel live = harness.ConnectLive(*session);
     std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    app.onPress = [released] { released.wait(); };  // a copy: queued presses may outlive this test's locals
-    const std::string press = Press(*session);
-    for (int i = 0; i < 1000 && !live.channel->Closed(); ++i) live.listener->OnMessage(press);
-    EXPECT_TRUE(live.channel->Closed()) << "a thousand messages were let wait";
-    release.set_value();
+
+    BusyBrowser() {
+        std::shared_future<void> released = release.get_future().share();
+        app.onPress = [released] { released.wait(); };
+    }
+    ~BusyBrowser() { release.set_value(); }
+};
+
+TEST(Sessions, ABrowserSendingFasterThanItsSessionHandlesIsCutOff) {
+    BusyBrowser b;
+    ASSERT_TRUE(b.live.channel->WaitFor(R"("t":"page")", 10s));
+    const std::string press = Press(*b.session);
+    for (int i = 0; i < 1000 && !b.live.channel->Closed(); ++i) b.live.listener->OnMessage(press);
+    EXPECT_TRUE(b.live.channel->Closed()) << "a thousand messages were let wait";
 }
 
 // The page's heartbeat is answered at once, even while its session is busy with a long
 // handler, so that a slow page is never taken for a lost network.
 TEST(Sessions, AHeartbeatIsAnsweredWhileTheSessionIsBusy) {
-    ButtonApp app;
-    platform::testing::TestHarness harness(app);
-    auto session = harness.NewSession();
-    auto live = harness.ConnectLive(*session);
-    ASSERT_TRUE(live.channel->WaitFor(R"("t":"page")", 10s));
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    app.onPress = [released] { released.wait(); };
-    live.listener->OnMessage(Press(*session));
-    live.listener->OnMessage(R"({"t":"beat"})");
-    EXPECT_TRUE(live.channel->WaitFor(R"({"t":"beat"})", 2s));
-    release.set_value();
+    BusyBrowser b;
+    ASSERT_TRUE(b.live.channel->WaitFor(R"("t":"page")", 10s));
+    b.live.listener->OnMessage(Press(*b.session));
+    b.live.listener->OnMessage(R"({"t":"beat"})");
+    EXPECT_TRUE(b.live.channel->WaitFor(R"({"t":"beat"})", 2s));
 }
 
 // Many first paints at once, each rendering the shared styles: run under ThreadSanitizer,
